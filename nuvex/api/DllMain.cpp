@@ -1,0 +1,2 @@
+#include <windows.h>
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
