@@ -1,0 +1,9 @@
+#include "registration/AddonRegistration.h"
+
+bool InstallAddon() {
+    return false;
+}
+
+bool UninstallAddon() {
+    return false;
+}
