@@ -1,1 +1,3 @@
-int wmain() { return 0; }
+int wmain() {
+    return 0;
+}

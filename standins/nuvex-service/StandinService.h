@@ -9,6 +9,9 @@
 //
 // Every operation is thread-safe. Every wait is bounded by the time-out it is given.
 
+#include "standins/nuvex-service/StandinPipeServer.h"
+#include "standins/nuvex-service/StandinTransferAssembler.h"
+
 #include <windows.h>
 
 #include <array>
@@ -19,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -86,14 +90,12 @@ struct StandinServiceOptions {
     DWORD writeTimeoutMs = 5000; // each packet write
 };
 
-class CStandinServiceImpl;
-
-class CStandinService {
+class CStandinService : private IStandinPipeSink {
 public:
     static constexpr DWORD kDefaultTimeoutMs = 5000;
 
     CStandinService();
-    ~CStandinService(); // stops
+    ~CStandinService() override; // stops
     CStandinService(const CStandinService&) = delete;
     CStandinService& operator=(const CStandinService&) = delete;
 
@@ -173,5 +175,49 @@ public:
     void SetLiveOutputFolder(const std::wstring& folder);
 
 private:
-    std::unique_ptr<CStandinServiceImpl> m_impl;
+    struct PendingRequest {
+        DWORD message = 0;
+        StandinDeviceId deviceId{};
+        bool detached = false; // nobody waits: the reply only updates the device
+        bool answered = false;
+        bool abandoned = false; // the client went away
+        std::vector<BYTE> reply;
+    };
+
+    void OnClientConnected() override;
+    void OnMessage(const BYTE* data, size_t size) override;
+    void OnClientDisconnected() override;
+    void OnPipeFault(const std::wstring& text) override;
+
+    void OnRequest(const StandinTransfer& transfer, std::unique_lock<std::mutex>& lock);
+    void OnReply(const StandinTransfer& transfer);
+    bool WriteTransfer(DWORD contextId, BYTE type, DWORD message, const std::vector<BYTE>& data,
+                       DWORD replyCapacity);
+    DWORD NextContextId();
+    HRESULT DeviceRequest(const std::wstring& serial, DWORD message, DWORD value16, DWORD value20,
+                          DWORD timeoutMs);
+    StandinDeviceState* FindDevice(const std::wstring& serial);
+    const StandinDeviceState* FindDevice(const std::wstring& serial) const;
+    void WriteLiveOutput(const std::wstring& folder, const StandinDeviceState& device,
+                         std::optional<std::pair<DWORD, DWORD>> changedLine) const;
+    void NotifyChanged(); // caller holds m_lock
+
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_changed;
+    uint64_t m_generation = 0;
+    StandinServiceOptions m_options;
+    CStandinPipeServer m_pipe{*this};
+    CStandinTransferAssembler m_assembler;
+    std::vector<StandinDeviceState> m_devices;
+    std::map<DWORD, HRESULT> m_results;
+    std::map<DWORD, std::vector<BYTE>> m_replyData;
+    std::set<DWORD> m_noReply;
+    std::vector<StandinRequest> m_requests;
+    std::vector<std::wstring> m_faults;
+    std::map<DWORD, PendingRequest> m_pending;
+    DWORD m_lastContextId = 0;
+    bool m_connected = false;
+    DWORD m_connectionCount = 0;
+    std::optional<DWORD> m_clientTerminal;
+    std::wstring m_liveFolder;
 };
