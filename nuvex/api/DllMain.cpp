@@ -1,2 +1,10 @@
+#include "nuvex/api/LibraryObject.h"
+
 #include <windows.h>
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    // reserved is null when FreeLibrary unloads the library, not null at process exit.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
+        DestroyLibraryObject();
+    return TRUE;
+}

@@ -1,0 +1,148 @@
+#include "nuvex/api/DeviceList.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr DWORD kMessageDeviceArrived = 17;
+constexpr DWORD kMessageDeviceRemoved = 18;
+constexpr DWORD kMessageSoftButtons = 19;
+constexpr DWORD kMessagePageChange = 20;
+constexpr DWORD kNotificationBytes = 24;
+
+DeviceId ReadId(const BYTE* body) {
+    DeviceId id{};
+    std::memcpy(id.data(), body, id.size());
+    return id;
+}
+
+DWORD ReadDword(const BYTE* body, DWORD offset) {
+    DWORD value = 0;
+    std::memcpy(&value, body + offset, sizeof(value));
+    return value;
+}
+
+} // namespace
+
+CDeviceList::CDeviceList()
+    : m_client(std::make_unique<CTransferPipeClient>()),
+      m_processRunning(
+          CreateEventW(nullptr, FALSE, FALSE, L"Harmel_Nuvex_PageManager_Process_Running")) {}
+
+CDeviceList::~CDeviceList() {
+    // Handler threads use the registry until the transfer client has seen them end.
+    m_client.reset();
+}
+
+DWORD CDeviceList::RecieveMessage(PipeSourceToken, DWORD dwMessage, DWORD cbIn, const BYTE* data,
+                                  DWORD replyCapacity, BYTE* reply) {
+    if (dwMessage < kMessageDeviceArrived || dwMessage > kMessagePageChange)
+        return 0;
+    if (replyCapacity != sizeof(HRESULT) || reply == nullptr)
+        return 0;
+    const bool announcement =
+        dwMessage == kMessageDeviceArrived || dwMessage == kMessageDeviceRemoved;
+    const DWORD expected = announcement ? CDeviceRecord::kAnnouncementBytes : kNotificationBytes;
+    HRESULT result = E_UNEXPECTED;
+    if (cbIn == expected) {
+        switch (dwMessage) {
+        case kMessageDeviceArrived:
+            result = OnDeviceArrived(data);
+            break;
+        case kMessageDeviceRemoved:
+            result = OnDeviceRemoved(data);
+            break;
+        default:
+            if (const auto record = FindById(data)) {
+                if (dwMessage == kMessageSoftButtons)
+                    record->NotifySoftButtons(ReadDword(data, 20));
+                else
+                    record->NotifyPage(ReadDword(data, 16), ReadDword(data, 20) == 1);
+                result = S_OK;
+            } else {
+                result = E_HANDLE;
+            }
+            break;
+        }
+    }
+    std::memcpy(reply, &result, sizeof(result));
+    return sizeof(result);
+}
+
+HRESULT CDeviceList::OnDeviceArrived(const BYTE* body) {
+    std::lock_guard lock(m_lock);
+    const DeviceId id = ReadId(body);
+    if (m_byId.find(id) != m_byId.end())
+        return E_HANDLE;
+    std::shared_ptr<CDeviceRecord> record(new (std::nothrow) CDeviceRecord(body));
+    if (!record)
+        return E_OUTOFMEMORY;
+    m_byId[id] = record;
+    m_byHandle[reinterpret_cast<UINT_PTR>(record->Handle())] = record;
+    if (m_deviceCallback != nullptr)
+        m_deviceCallback(record->Handle(), 1, m_deviceContext);
+    return S_OK;
+}
+
+HRESULT CDeviceList::OnDeviceRemoved(const BYTE* body) {
+    std::lock_guard lock(m_lock);
+    const auto found = m_byId.find(ReadId(body));
+    if (found == m_byId.end())
+        return E_HANDLE;
+    const std::shared_ptr<CDeviceRecord> record = found->second;
+    if (m_deviceCallback != nullptr)
+        m_deviceCallback(record->Handle(), 0, m_deviceContext);
+    m_byHandle.erase(reinterpret_cast<UINT_PTR>(record->Handle()));
+    m_byId.erase(record->Id());
+    return S_OK;
+}
+
+std::shared_ptr<CDeviceRecord> CDeviceList::FindById(const BYTE* id) const {
+    std::lock_guard lock(m_lock);
+    const auto found = m_byId.find(ReadId(id));
+    return found == m_byId.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<CDeviceRecord> CDeviceList::Lookup(NuvexDevice device) const {
+    std::lock_guard lock(m_lock);
+    const auto found = m_byHandle.find(reinterpret_cast<UINT_PTR>(device));
+    return found == m_byHandle.end() ? nullptr : found->second;
+}
+
+HRESULT CDeviceList::FindDevice(NuvexDevice device, bool requireId,
+                                std::shared_ptr<CDeviceRecord>& record) const {
+    record = Lookup(device);
+    if (!record || (requireId && record->HasZeroId()))
+        return E_HANDLE;
+    return S_OK;
+}
+
+void CDeviceList::SetDeviceCallback(DeviceCallback callback, void* context) {
+    std::lock_guard lock(m_lock);
+    m_deviceCallback = callback;
+    m_deviceContext = context;
+}
+
+void CDeviceList::Enumerate(EnumerateCallback callback, void* context) const {
+    std::lock_guard lock(m_lock);
+    for (const auto& [handle, record] : m_byHandle)
+        callback(record->Handle(), context);
+}
+
+bool CDeviceList::Connect() {
+    return m_client->Connect(this);
+}
+
+void CDeviceList::Disconnect() {
+    m_client->CancelAllTransfers();
+    m_client->Disconnect();
+}
+
+bool CDeviceList::Send(DWORD dwMessage, const CMessageBuffer& body, CMessageBuffer& reply) {
+    const HRESULT unanswered = E_UNEXPECTED;
+    reply.PutDword(0, static_cast<DWORD>(unanswered));
+    DWORD replyBytes = 0;
+    return m_client->Transmit(0, dwMessage, body.Size(), body.Size() != 0 ? body.Data() : nullptr,
+                              reply.Size(), reply.Data(), &replyBytes, kRequestTimeoutMs);
+}

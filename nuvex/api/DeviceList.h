@@ -1,0 +1,62 @@
+#pragma once
+// The library object: the registry of the devices the service announced, the transfer client
+// that reaches the service, and the process-running event.
+//
+// Records are shared: the registry holds one reference, and every export holds one while it
+// works with the device, so a device removed meanwhile is freed only when the last user is done.
+
+#include "common/UniqueHandle.h"
+#include "nuvex/api/DeviceRecord.h"
+#include "nuvex/api/MessageBuffer.h"
+#include "nuvex/api/Nuvex.h"
+#include "nuvex/protocol/IRecieveMessages.h"
+#include "nuvex/protocol/TransferPipeClient.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+class CDeviceList : public IRecieveMessages {
+public:
+    static constexpr DWORD kRequestTimeoutMs = 5000;
+
+    CDeviceList();
+    ~CDeviceList() override;
+    CDeviceList(const CDeviceList&) = delete;
+    CDeviceList& operator=(const CDeviceList&) = delete;
+
+    void OnConnect(PipeSourceToken) override {}
+    void OnDisconnect(PipeSourceToken) override {}
+    DWORD RecieveMessage(PipeSourceToken source, DWORD dwMessage, DWORD cbIn, const BYTE* data,
+                         DWORD replyCapacity, BYTE* reply) override;
+
+    // The record of a registered handle, or null.
+    std::shared_ptr<CDeviceRecord> Lookup(NuvexDevice device) const;
+    // E_HANDLE for an unregistered handle and, when an id is required, for the all-zero id.
+    HRESULT FindDevice(NuvexDevice device, bool requireId,
+                       std::shared_ptr<CDeviceRecord>& record) const;
+
+    void SetDeviceCallback(DeviceCallback callback, void* context);
+    // Calls the callback for every registered device in ascending handle order, with the
+    // registry held still.
+    void Enumerate(EnumerateCallback callback, void* context) const;
+
+    bool Connect();
+    void Disconnect();
+    // One request with the 5000 ms time-out; reply holds the reply's data. False when the
+    // request was not answered.
+    bool Send(DWORD dwMessage, const CMessageBuffer& body, CMessageBuffer& reply);
+
+private:
+    HRESULT OnDeviceArrived(const BYTE* body);
+    HRESULT OnDeviceRemoved(const BYTE* body);
+    std::shared_ptr<CDeviceRecord> FindById(const BYTE* id) const;
+
+    std::map<DeviceId, std::shared_ptr<CDeviceRecord>> m_byId;
+    std::map<UINT_PTR, std::shared_ptr<CDeviceRecord>> m_byHandle;
+    std::unique_ptr<CTransferPipeClient> m_client;
+    UniqueHandle m_processRunning;
+    mutable std::recursive_mutex m_lock;
+    DeviceCallback m_deviceCallback = nullptr;
+    void* m_deviceContext = nullptr;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// Reassembles one inbound transfer from its packets, in arrival order.
+
+#include "nuvex/transport/IPipeTransmit.h"
+
+#include <windows.h>
+
+#include <memory>
+
+struct PacketHeader;
+
+class CTransferBuilder {
+public:
+    CTransferBuilder(PipeSourceToken source, DWORD contextId)
+        : m_source(source), m_contextId(contextId) {}
+
+    // The first packet, then each further one; false (traced) when the packet is refused, and
+    // the builder then keeps what it had.
+    bool Initialize(DWORD byteCount, const BYTE* packet);
+    bool Append(DWORD byteCount, const BYTE* packet);
+
+    PipeSourceToken Source() const { return m_source; }
+    DWORD ContextId() const { return m_contextId; }
+    bool IsComplete() const { return m_complete; }
+    DWORD Size() const { return m_size; }
+    const BYTE* Data() const { return m_data.get(); }
+
+private:
+    bool Check(const wchar_t* operation, DWORD byteCount, const BYTE* packet,
+               PacketHeader& header) const;
+    bool Add(bool initial, DWORD byteCount, const BYTE* packet);
+
+    PipeSourceToken m_source;
+    bool m_complete = false;
+    DWORD m_contextId;
+    DWORD m_size = 0;
+    std::unique_ptr<BYTE[]> m_data;
+};

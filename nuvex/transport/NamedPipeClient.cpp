@@ -1,0 +1,161 @@
+#include "nuvex/transport/NamedPipeClient.h"
+
+#include "nuvex/transport/AccessAttributes.h"
+#include "nuvex/transport/DebugLine.h"
+#include "nuvex/transport/LibraryThread.h"
+#include "nuvex/transport/OverLapped.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+constexpr const wchar_t* kPipeName = L"\\\\.\\pipe\\ZanthorNuvex";
+}
+
+CNamedPipeClient::CNamedPipeClient(DWORD stopTimeoutMs)
+    : m_connected(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_stop(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_readerEnded(CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_stopTimeoutMs(stopTimeoutMs) {}
+
+CNamedPipeClient::~CNamedPipeClient() {
+    Disconnect();
+}
+
+bool CNamedPipeClient::Connect(DWORD readBufferSize) {
+    if (m_name != nullptr) {
+        SetLastError(ERROR_ALREADY_INITIALIZED);
+        return false;
+    }
+    ResetEvent(m_stop.get());
+    m_readBufferSize = readBufferSize;
+    m_openError = 0;
+    m_name = kPipeName;
+    m_thread.reset(CreateLibraryThread(ReaderThreadProc, this, CREATE_SUSPENDED));
+    if (!m_thread) {
+        const DWORD error = GetLastError();
+        m_name = nullptr;
+        SetLastError(error);
+        return false;
+    }
+    ResumeThread(m_thread.get());
+    const HANDLE events[] = {m_connected.get(), m_stop.get(), m_readerEnded.get()};
+    const DWORD wait = WaitForMultipleObjects(ARRAYSIZE(events), events, FALSE, m_stopTimeoutMs);
+    if (wait == WAIT_OBJECT_0)
+        return true;
+    if (wait == WAIT_OBJECT_0 + 2) {
+        m_thread.reset();
+        m_name = nullptr;
+    } else {
+        StopReader();
+    }
+    SetLastError(m_openError != 0 ? m_openError : ERROR_PIPE_NOT_CONNECTED);
+    return false;
+}
+
+void CNamedPipeClient::Disconnect() {
+    if (m_name == nullptr)
+        return;
+    StopReader();
+}
+
+void CNamedPipeClient::StopReader() {
+    SetEvent(m_stop.get());
+    if (WaitForSingleObject(m_readerEnded.get(), m_stopTimeoutMs) != WAIT_OBJECT_0) {
+        DebugLine(L"CNamedPipeClient::Disconnect() - timeout waiting for thread to terminate\n");
+        TerminateThread(m_thread.get(), static_cast<DWORD>(-1));
+        m_reading = false;
+        const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
+        if (pipe != INVALID_HANDLE_VALUE)
+            CloseHandle(pipe);
+    }
+    m_thread.reset();
+    m_name = nullptr;
+}
+
+DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) {
+    static_cast<CNamedPipeClient*>(parameter)->ReaderThread();
+    return 0;
+}
+
+void CNamedPipeClient::ReaderThread() {
+    if (OpenPipe()) {
+        SetEvent(m_connected.get());
+        ReadThread_Read();
+    }
+    SetEvent(m_readerEnded.get());
+}
+
+bool CNamedPipeClient::OpenPipe() {
+    CAccessAttributes attributes;
+    const HANDLE pipe =
+        CreateFileW(m_name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    attributes.Get(), OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) {
+        m_openError = GetLastError();
+        return false;
+    }
+    // One packet per read: in byte mode two packets written close together would arrive in
+    // one read. A pipe that refuses message mode is read as it is.
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+    m_pipe = pipe;
+    return true;
+}
+
+void CNamedPipeClient::ReadThread_Read() {
+    const auto source = reinterpret_cast<PipeSourceToken>(this);
+    if (m_sink != nullptr)
+        m_sink->OnPipeConnect(source);
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
+    if (buffer) {
+        m_reading = true;
+        for (;;) {
+            COverLapped read;
+            if (!read.IsValid())
+                break;
+            DWORD bytesRead = 0;
+            const HANDLE pipe = m_pipe;
+            const BOOL started =
+                ReadFile(pipe, buffer.get(), m_readBufferSize, nullptr, read.Get());
+            if (FinishOperation(L"ReadFile", started, read, pipe, &bytesRead, INFINITE) !=
+                COverLapped::Completed)
+                break;
+            if (m_sink != nullptr)
+                m_sink->OnPipeRecieve(source, bytesRead, buffer.get());
+            else
+                DebugLine(L"CNamedPipeClient::ReadThread_Read() - no event handler set\n");
+        }
+        DebugLine(L"CNamedPipeClient::ReadThread_Read() - aborting read thread\n");
+        m_reading = false;
+    }
+    if (m_sink != nullptr)
+        m_sink->OnPipeDisconnect(source);
+    const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
+    if (pipe != INVALID_HANDLE_VALUE)
+        CloseHandle(pipe);
+}
+
+bool CNamedPipeClient::PipeWrite(PipeSourceToken, DWORD byteCount, const void* buffer,
+                                 DWORD timeoutMs) {
+    const HANDLE pipe = m_pipe;
+    if (m_name == nullptr || pipe == INVALID_HANDLE_VALUE)
+        return false;
+    COverLapped write;
+    if (!write.IsValid())
+        return false;
+    DWORD bytesWritten = 0;
+    const BOOL started = WriteFile(pipe, buffer, byteCount, nullptr, write.Get());
+    return FinishOperation(L"WriteFile", started, write, pipe, &bytesWritten, timeoutMs) ==
+           COverLapped::Completed;
+}
+
+int CNamedPipeClient::FinishOperation(const wchar_t* operation, BOOL started,
+                                      COverLapped& operationRecord, HANDLE pipe, DWORD* transferred,
+                                      DWORD timeoutMs) {
+    const DWORD error = started ? 0 : GetLastError();
+    if (started || error == 0 || error == ERROR_IO_PENDING || error == ERROR_MORE_DATA)
+        return operationRecord.GetResult(pipe, m_stop.get(), transferred, timeoutMs);
+    // Failed at once (a vanished peer, a closed handle): no completion will ever come.
+    DebugLine(L"FileOp: %ws %ws, %d, %08X\n", operation, L"FALSE", COverLapped::Failed, error);
+    return COverLapped::Failed;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The client end of the display-device service's pipe: one reader thread per connection hands
+// every completed read, as one packet, to the sink; writers write one packet per call.
+
+#include "common/UniqueHandle.h"
+#include "nuvex/transport/IPipeEvents.h"
+#include "nuvex/transport/IPipeTransmit.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+class COverLapped;
+
+class CNamedPipeClient : public IPipeTransmit {
+public:
+    static constexpr DWORD kStopTimeoutMs = 30000;
+
+    // stopTimeoutMs bounds the wait for the reader when the connection ends.
+    explicit CNamedPipeClient(DWORD stopTimeoutMs = kStopTimeoutMs);
+    ~CNamedPipeClient() override;
+    CNamedPipeClient(const CNamedPipeClient&) = delete;
+    CNamedPipeClient& operator=(const CNamedPipeClient&) = delete;
+
+    void SetSink(IPipeEvents* sink) { m_sink = sink; }
+
+    // Opens the pipe on a new reader thread; false (with the last error set) when already
+    // connected or when the pipe cannot be opened.
+    bool Connect(DWORD readBufferSize);
+    void Disconnect();
+    bool PipeWrite(PipeSourceToken source, DWORD byteCount, const void* buffer,
+                   DWORD timeoutMs) override;
+
+    // True while the read loop runs.
+    bool IsReading() const { return m_reading; }
+
+private:
+    static DWORD WINAPI ReaderThreadProc(void* parameter);
+    void ReaderThread();
+    bool OpenPipe();
+    void ReadThread_Read();
+    void StopReader();
+    int FinishOperation(const wchar_t* operation, BOOL started, COverLapped& operationRecord,
+                        HANDLE pipe, DWORD* transferred, DWORD timeoutMs);
+
+    IPipeEvents* m_sink = nullptr;
+    // Null while idle; the pipe's name from Connect until Disconnect.
+    std::atomic<const wchar_t*> m_name{nullptr};
+    std::atomic<HANDLE> m_pipe{INVALID_HANDLE_VALUE};
+    UniqueHandle m_thread;
+    UniqueHandle m_connected;   // auto reset: the reader has opened the pipe
+    UniqueHandle m_stop;        // manual reset: releases every read and write of the connection
+    UniqueHandle m_readerEnded; // auto reset: the reader is about to exit
+    DWORD m_readBufferSize = 0;
+    DWORD m_openError = 0;
+    std::atomic<bool> m_reading{false};
+    const DWORD m_stopTimeoutMs;
+};
