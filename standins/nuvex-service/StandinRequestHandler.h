@@ -14,7 +14,7 @@
 
 struct StandinHandledRequest {
     std::vector<BYTE> reply;
-    StandinDeviceState* shownChanged = nullptr; // the device whose shown content changed
+    StandinDeviceState* shownChanged = nullptr;         // the device whose shown content changed
     std::optional<std::pair<DWORD, DWORD>> changedLine; // page and line message 6 wrote
 };
 

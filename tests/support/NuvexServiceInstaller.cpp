@@ -1,0 +1,117 @@
+#include "tests/support/NuvexServiceInstaller.h"
+
+#include <memory>
+
+namespace {
+
+struct ServiceHandleCloser {
+    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
+};
+using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
+
+constexpr DWORD kStatePollMs = 50;
+
+UniqueServiceHandle OpenManager() {
+    return UniqueServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+}
+
+UniqueServiceHandle OpenZanNvx(SC_HANDLE manager) {
+    return UniqueServiceHandle(
+        OpenServiceW(manager, CNuvexServiceInstaller::kServiceName, SERVICE_ALL_ACCESS));
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+} // namespace
+
+CNuvexServiceInstaller::~CNuvexServiceInstaller() {
+    if (m_installed)
+        Delete();
+}
+
+std::wstring CNuvexServiceInstaller::ServiceExePath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder.erase(folder.find_last_of(L"\\/") + 1);
+    return folder + L"ZanNvx.exe";
+}
+
+bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
+                                     const std::wstring& outputFolder) {
+    const UniqueServiceHandle manager = OpenManager();
+    if (!manager)
+        return false;
+    if (const UniqueServiceHandle stale = OpenZanNvx(manager.get()))
+        StopAndDelete(stale.get(), 15000);
+    std::wstring command = Quoted(ServiceExePath()) + L" " + Quoted(configPath);
+    if (!outputFolder.empty())
+        command += L" " + Quoted(outputFolder);
+    const UniqueServiceHandle service(
+        CreateServiceW(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    m_installed = service != nullptr;
+    return m_installed;
+}
+
+bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
+    const UniqueServiceHandle manager = OpenManager();
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    if (!service || !StartServiceW(service.get(), 0, nullptr))
+        return false;
+    return WaitForState(service.get(), SERVICE_RUNNING, timeoutMs);
+}
+
+bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
+    const UniqueServiceHandle manager = OpenManager();
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    if (!service)
+        return false;
+    SERVICE_STATUS status{};
+    ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    return WaitForState(service.get(), SERVICE_STOPPED, timeoutMs);
+}
+
+bool CNuvexServiceInstaller::Delete() {
+    const UniqueServiceHandle manager = OpenManager();
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    m_installed = false;
+    return service && StopAndDelete(service.get(), 15000);
+}
+
+DWORD CNuvexServiceInstaller::QueryState() {
+    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueServiceHandle service(
+        manager ? OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS) : nullptr);
+    SERVICE_STATUS status{};
+    return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+bool CNuvexServiceInstaller::StopAndDelete(SC_HANDLE service, DWORD timeoutMs) {
+    SERVICE_STATUS status{};
+    if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        WaitForState(service, SERVICE_STOPPED, timeoutMs);
+    }
+    return DeleteService(service) != FALSE;
+}
+
+// The service control manager signals nothing a client could wait on, so the state is polled.
+bool CNuvexServiceInstaller::WaitForState(SC_HANDLE service, DWORD state, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        SERVICE_STATUS status{};
+        if (!QueryServiceStatus(service, &status))
+            return false;
+        if (status.dwCurrentState == state)
+            return true;
+        if (status.dwCurrentState == SERVICE_STOPPED && state != SERVICE_STOPPED)
+            return false;
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(kStatePollMs);
+    }
+}

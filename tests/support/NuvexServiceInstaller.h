@@ -1,0 +1,34 @@
+#pragma once
+// Installs the stand-in display-device service ZanNvx.exe as the Windows service "ZanNvx" in the
+// test prefix, starts and stops it (each bounded) and deletes it again. Whatever is still
+// installed when the object goes is stopped and deleted.
+
+#include <windows.h>
+
+#include <string>
+
+class CNuvexServiceInstaller {
+public:
+    static constexpr const wchar_t* kServiceName = L"ZanNvx";
+
+    CNuvexServiceInstaller() = default;
+    ~CNuvexServiceInstaller();
+    CNuvexServiceInstaller(const CNuvexServiceInstaller&) = delete;
+    CNuvexServiceInstaller& operator=(const CNuvexServiceInstaller&) = delete;
+
+    // ZanNvx.exe beside the running test executable.
+    static std::wstring ServiceExePath();
+    // A service left over by an earlier, interrupted run is stopped and deleted first.
+    bool Install(const std::wstring& configPath, const std::wstring& outputFolder);
+    bool Start(DWORD timeoutMs = 15000);
+    bool Stop(DWORD timeoutMs = 15000);
+    bool Delete();
+    // The state the service control manager reports (SERVICE_RUNNING, ...), 0 when unknown.
+    static DWORD QueryState();
+
+private:
+    static bool WaitForState(SC_HANDLE service, DWORD state, DWORD timeoutMs);
+    static bool StopAndDelete(SC_HANDLE service, DWORD timeoutMs);
+
+    bool m_installed = false;
+};
