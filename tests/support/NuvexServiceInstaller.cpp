@@ -9,7 +9,10 @@ struct ServiceHandleCloser {
 };
 using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
 
-constexpr DWORD kStatePollMs = 50;
+DWORD NotifyMaskFor(DWORD state) {
+    return state == SERVICE_RUNNING ? SERVICE_NOTIFY_RUNNING | SERVICE_NOTIFY_STOPPED
+                                    : SERVICE_NOTIFY_STOPPED;
+}
 
 UniqueServiceHandle OpenManager() {
     return UniqueServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
@@ -44,8 +47,9 @@ bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
     const UniqueServiceHandle manager = OpenManager();
     if (!manager)
         return false;
+    SERVICE_NOTIFYW notify{};
     if (const UniqueServiceHandle stale = OpenZanNvx(manager.get()))
-        StopAndDelete(stale.get(), 15000);
+        StopAndDelete(stale.get(), notify, 15000);
     std::wstring command = Quoted(ServiceExePath()) + L" " + Quoted(configPath);
     if (!outputFolder.empty())
         command += L" " + Quoted(outputFolder);
@@ -58,28 +62,31 @@ bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
 }
 
 bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
+    SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
     const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
     if (!service || !StartServiceW(service.get(), 0, nullptr))
         return false;
-    return WaitForState(service.get(), SERVICE_RUNNING, timeoutMs);
+    return WaitForState(service.get(), notify, SERVICE_RUNNING, timeoutMs);
 }
 
 bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
+    SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
     const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
     if (!service)
         return false;
     SERVICE_STATUS status{};
     ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
-    return WaitForState(service.get(), SERVICE_STOPPED, timeoutMs);
+    return WaitForState(service.get(), notify, SERVICE_STOPPED, timeoutMs);
 }
 
 bool CNuvexServiceInstaller::Delete() {
+    SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
     const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
     m_installed = false;
-    return service && StopAndDelete(service.get(), 15000);
+    return service && StopAndDelete(service.get(), notify, 15000);
 }
 
 DWORD CNuvexServiceInstaller::QueryState() {
@@ -90,17 +97,20 @@ DWORD CNuvexServiceInstaller::QueryState() {
     return service && QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
 }
 
-bool CNuvexServiceInstaller::StopAndDelete(SC_HANDLE service, DWORD timeoutMs) {
+bool CNuvexServiceInstaller::StopAndDelete(SC_HANDLE service, SERVICE_NOTIFYW& notify,
+                                           DWORD timeoutMs) {
     SERVICE_STATUS status{};
     if (QueryServiceStatus(service, &status) && status.dwCurrentState != SERVICE_STOPPED) {
         ControlService(service, SERVICE_CONTROL_STOP, &status);
-        WaitForState(service, SERVICE_STOPPED, timeoutMs);
+        WaitForState(service, notify, SERVICE_STOPPED, timeoutMs);
     }
     return DeleteService(service) != FALSE;
 }
 
-// The service control manager signals nothing a client could wait on, so the state is polled.
-bool CNuvexServiceInstaller::WaitForState(SC_HANDLE service, DWORD state, DWORD timeoutMs) {
+// The notification record must outlive the service handle: closing the handle cancels a
+// notification that has not come.
+bool CNuvexServiceInstaller::WaitForState(SC_HANDLE service, SERVICE_NOTIFYW& notify, DWORD state,
+                                          DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         SERVICE_STATUS status{};
@@ -110,8 +120,17 @@ bool CNuvexServiceInstaller::WaitForState(SC_HANDLE service, DWORD state, DWORD 
             return true;
         if (status.dwCurrentState == SERVICE_STOPPED && state != SERVICE_STOPPED)
             return false;
-        if (GetTickCount64() >= deadline)
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
             return false;
-        Sleep(kStatePollMs);
+        // The manager reports the state (at once when it holds already) as an APC to this thread.
+        notify = SERVICE_NOTIFYW{};
+        notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
+        notify.pfnNotifyCallback = OnStatusChange;
+        if (NotifyServiceStatusChangeW(service, NotifyMaskFor(state), &notify) != ERROR_SUCCESS)
+            return false;
+        SleepEx(static_cast<DWORD>(deadline - now), TRUE);
     }
 }
+
+void CALLBACK CNuvexServiceInstaller::OnStatusChange(void*) {}

@@ -27,8 +27,10 @@ public:
     static DWORD QueryState();
 
 private:
-    static bool WaitForState(SC_HANDLE service, DWORD state, DWORD timeoutMs);
-    static bool StopAndDelete(SC_HANDLE service, DWORD timeoutMs);
+    static bool WaitForState(SC_HANDLE service, SERVICE_NOTIFYW& notify, DWORD state,
+                             DWORD timeoutMs);
+    static bool StopAndDelete(SC_HANDLE service, SERVICE_NOTIFYW& notify, DWORD timeoutMs);
+    static void CALLBACK OnStatusChange(void* notify);
 
     bool m_installed = false;
 };
