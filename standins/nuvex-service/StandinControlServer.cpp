@@ -19,6 +19,18 @@ bool ParseNumber(const std::wstring& text, DWORD& value) {
     return end && *end == L'\0';
 }
 
+// The command text after its first count words and the one space that follows them, verbatim.
+std::wstring TextAfterWords(const std::wstring& command, size_t count) {
+    size_t at = 0;
+    for (size_t word = 0; word < count; ++word) {
+        at = command.find_first_not_of(L' ', at);
+        at = at == std::wstring::npos ? at : command.find(L' ', at);
+        if (at == std::wstring::npos)
+            return {};
+    }
+    return command.substr(at + 1);
+}
+
 std::wstring ResultReply(HRESULT result) {
     return StandinFormat(SUCCEEDED(result) ? L"OK 0x%08X" : L"ERROR 0x%08X",
                          static_cast<unsigned>(result));
@@ -74,6 +86,17 @@ std::wstring CStandinControlServer::Execute(const std::wstring& command) {
             return L"ERROR unknown device";
         return L"OK\n" + m_service.ShownLine(args[1], 0) + L"\n" + m_service.ShownLine(args[1], 1) +
                L"\n" + m_service.ShownLine(args[1], 2);
+    }
+    DWORD third = 0;
+    if (verb == L"waitline" && args.size() >= 4 && ParseNumber(args[2], first) &&
+        ParseNumber(args[3], third)) {
+        return m_service.WaitForLine(args[1], first, TextAfterWords(command, 4), third)
+                   ? L"OK"
+                   : L"ERROR the line shows: " + m_service.ShownLine(args[1], first);
+    }
+    if (verb == L"waitrequest" && args.size() == 4 && ParseNumber(args[1], first) &&
+        ParseNumber(args[2], second) && ParseNumber(args[3], third)) {
+        return m_service.WaitForRequest(first, second, third) ? L"OK" : L"ERROR no such request";
     }
     if (verb == L"dump" && args.size() <= 2) {
         const std::wstring folder = args.size() == 2 ? args[1] : m_outputFolder;

@@ -7,6 +7,9 @@
 //   remove <serial>                device removal (18)
 //   arrive <serial>                device arrival (17)
 //   lines <serial>                 the three lines of the active page, one per reply line
+//   waitline <serial> <line> <ms> <text>  waits until the active page's line shows the text
+//                                  (everything after one space, verbatim; empty allowed)
+//   waitrequest <message> <count> <ms>    waits for that many client requests of a message id
 //   dump [<folder>]                device files into the folder (default: the output folder)
 //   status                         connection state
 //   quit                           ends a console run (refused by the service)

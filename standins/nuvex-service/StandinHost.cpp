@@ -2,6 +2,12 @@
 
 #include "standins/nuvex-service/StandinConfigFile.h"
 
+namespace {
+
+constexpr size_t kRequestRecordLimit = 256;
+
+} // namespace
+
 CStandinHost::CStandinHost(bool allowQuit)
     : m_quit(allowQuit ? CreateEventW(nullptr, TRUE, FALSE, nullptr) : nullptr) {}
 
@@ -20,7 +26,10 @@ bool CStandinHost::Start(const std::wstring& configPath, const std::wstring& out
         CreateDirectoryW(outputFolder.c_str(), nullptr);
         m_service.SetLiveOutputFolder(outputFolder);
     }
-    if (!m_service.Start()) {
+    // A long run sends many images: keep only the latest requests.
+    StandinServiceOptions options;
+    options.requestRecordLimit = kRequestRecordLimit;
+    if (!m_service.Start(options)) {
         error = L"cannot create the device pipe";
         return false;
     }

@@ -217,6 +217,9 @@ void CStandinService::OnRequest(const StandinTransfer& transfer,
     StandinRequest request{transfer.message, transfer.contextId, transfer.replyCapacity,
                            transfer.data};
     m_requests.push_back(request);
+    ++m_requestCounts[request.message];
+    if (m_options.requestRecordLimit != 0 && m_requests.size() > m_options.requestRecordLimit)
+        m_requests.pop_front();
     const auto forced = m_results.find(request.message);
     StandinHandledRequest handled = CStandinRequestHandler::Handle(
         request, m_devices,
@@ -442,7 +445,7 @@ std::wstring CStandinService::ShownLine(const std::wstring& serial, DWORD line) 
 
 std::vector<StandinRequest> CStandinService::Requests() const {
     std::lock_guard lock(m_lock);
-    return m_requests;
+    return std::vector<StandinRequest>(m_requests.begin(), m_requests.end());
 }
 
 std::vector<StandinRequest> CStandinService::Requests(DWORD message) const {
@@ -456,6 +459,7 @@ std::vector<StandinRequest> CStandinService::Requests(DWORD message) const {
 void CStandinService::ClearRequests() {
     std::lock_guard lock(m_lock);
     m_requests.clear();
+    m_requestCounts.clear();
 }
 
 std::vector<std::wstring> CStandinService::Faults() const {
@@ -494,7 +498,13 @@ bool CStandinService::WaitForDisconnection(DWORD timeoutMs) const {
 }
 
 bool CStandinService::WaitForRequest(DWORD message, size_t count, DWORD timeoutMs) const {
-    return WaitFor([&] { return Requests(message).size() >= count; }, timeoutMs);
+    return WaitFor(
+        [&] {
+            std::lock_guard lock(m_lock);
+            const auto found = m_requestCounts.find(message);
+            return found != m_requestCounts.end() && found->second >= count;
+        },
+        timeoutMs);
 }
 
 bool CStandinService::WaitForLine(const std::wstring& serial, DWORD line, const std::wstring& text,

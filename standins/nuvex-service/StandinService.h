@@ -16,6 +16,7 @@
 
 #include <array>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -87,7 +88,8 @@ struct StandinDeviceState {
 
 struct StandinServiceOptions {
     std::wstring pipeName = L"\\\\.\\pipe\\ZanthorNuvex";
-    DWORD writeTimeoutMs = 5000; // each packet write
+    DWORD writeTimeoutMs = 5000;   // each packet write
+    size_t requestRecordLimit = 0; // the most requests Requests() keeps (oldest go); 0: all
 };
 
 class CStandinService : private IStandinPipeSink {
@@ -212,7 +214,8 @@ private:
     std::map<DWORD, HRESULT> m_results;
     std::map<DWORD, std::vector<BYTE>> m_replyData;
     std::set<DWORD> m_noReply;
-    std::vector<StandinRequest> m_requests;
+    std::deque<StandinRequest> m_requests;
+    std::map<DWORD, size_t> m_requestCounts; // since ClearRequests, whatever the record keeps
     std::vector<std::wstring> m_faults;
     std::map<DWORD, PendingRequest> m_pending;
     DWORD m_lastContextId = 0;

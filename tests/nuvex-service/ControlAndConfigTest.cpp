@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 TEST(StandinConfigFileTest, ReadsOneDeviceALine) {
@@ -88,6 +90,32 @@ TEST(StandinControlServerTest, CommandsReachTheClient) {
     EXPECT_EQ(20u, requests[2].message);
     EXPECT_EQ(18u, requests[4].message);
     EXPECT_EQ(17u, requests[5].message);
+
+    const auto prefix = [&] {
+        const auto& id = StandinDeviceConfig::Joystick(L"JOY1").id;
+        std::vector<BYTE> body(id.begin(), id.end());
+        DWORD terminal = 0;
+        ProcessIdToSessionId(GetCurrentProcessId(), &terminal);
+        body.resize(20);
+        std::memcpy(body.data() + 16, &terminal, sizeof(terminal));
+        return body;
+    };
+    auto addPage = prefix();
+    addPage.insert(addPage.end(), {1, 0, 0, 0, 1, 0, 0, 0});
+    ASSERT_TRUE(client.Transmit(3, addPage, 4));
+    const std::wstring line = L"COM1  118.000";
+    auto setString = prefix();
+    setString.insert(setString.end(), {1, 0, 0, 0, 0, 0, 0, 0, 13, 0, 0, 0});
+    for (wchar_t c : line)
+        setString.insert(setString.end(), {static_cast<BYTE>(c), 0});
+    setString.insert(setString.end(), {0, 0, 0, 0});
+    ASSERT_TRUE(client.Transmit(6, setString, 4));
+    EXPECT_EQ(L"OK", control.Execute(L"waitline JOY1 0 1000 COM1  118.000"));
+    EXPECT_EQ(L"ERROR the line shows: COM1  118.000", control.Execute(L"waitline JOY1 0 50 COM1"));
+    EXPECT_EQ(L"OK", control.Execute(L"waitline JOY1 1 50 "));
+    EXPECT_EQ(L"OK", control.Execute(L"waitrequest 6 1 1000"));
+    EXPECT_EQ(L"ERROR no such request", control.Execute(L"waitrequest 6 2 50"));
+    EXPECT_EQ(std::vector<std::wstring>{}, service.Faults());
 
     EXPECT_EQ(L"OK", control.Execute(L"quit"));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(quit.get(), 0));

@@ -509,6 +509,22 @@ TEST_F(NuvexServiceTest, WritesWhatTheDevicesShowToFiles) {
     EXPECT_EQ(bmp, ReadFileBytes(live + L"\\VEXA-0001-page4-0.bmp"));
 }
 
+TEST_F(NuvexServiceTest, KeepsOnlyTheLatestRequestsWhenLimitedButCountsAll) {
+    m_service.Stop();
+    StandinServiceOptions options;
+    options.requestRecordLimit = 2;
+    ASSERT_TRUE(m_service.Start(options));
+    ConnectClient();
+    for (DWORD result = 0; result < 3; ++result) {
+        m_service.SetResult(0, static_cast<HRESULT>(result));
+        ASSERT_EQ(result, ResultOf(Send(0, {})));
+    }
+    const auto requests = m_service.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(2u, requests[0].contextId);
+    EXPECT_TRUE(m_service.WaitForRequest(0, 3, 0));
+}
+
 TEST_F(NuvexServiceTest, ServesANewClientAfterTheOldOneLeft) {
     ConnectClient();
     m_client.Close();
