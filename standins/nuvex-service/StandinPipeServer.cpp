@@ -6,6 +6,7 @@ namespace {
 
 constexpr DWORD kBufferSize = 65536; // larger than any packet, so an over-long one is seen whole
 constexpr DWORD kThreadStopTimeoutMs = 10000;
+constexpr DWORD kInstances = 2;
 
 // Any local user may connect: the service may run under another account than its client.
 class COpenSecurity {
@@ -35,22 +36,30 @@ CStandinPipeServer::~CStandinPipeServer() {
 bool CStandinPipeServer::Start(const std::wstring& name) {
     if (m_thread)
         return false;
-    COpenSecurity security;
-    m_pipe.reset(CreateNamedPipeW(
-        name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, kBufferSize, kBufferSize, 0,
-        security.Get()));
-    if (!m_pipe)
+    m_name = name;
+    m_listening = CreateInstance(true);
+    if (!m_listening)
         return false;
     m_stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (m_stop)
         m_thread.reset(CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr));
     if (!m_thread) {
-        m_pipe.reset();
+        m_listening.reset();
         m_stop.reset();
         return false;
     }
     return true;
+}
+
+// Two instances: the one serving the client and the one waiting for the next, so a client that
+// reconnects at once never finds the pipe busy.
+UniqueFile CStandinPipeServer::CreateInstance(bool first) {
+    COpenSecurity security;
+    return UniqueFile(CreateNamedPipeW(m_name.c_str(),
+                                       PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED |
+                                           (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0),
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                       kInstances, kBufferSize, kBufferSize, 0, security.Get()));
 }
 
 void CStandinPipeServer::Stop() {
@@ -62,6 +71,7 @@ void CStandinPipeServer::Stop() {
     std::lock_guard lock(m_writeLock);
     m_thread.reset();
     m_pipe.reset();
+    m_listening.reset();
     m_stop.reset();
 }
 
@@ -71,14 +81,20 @@ DWORD WINAPI CStandinPipeServer::ThreadProc(void* self) {
 }
 
 void CStandinPipeServer::Serve() {
-    while (AcceptClient()) {
-        m_connected = true;
+    while (m_listening && AcceptClient()) {
+        {
+            std::lock_guard lock(m_writeLock);
+            m_pipe = std::move(m_listening);
+            m_connected = true;
+        }
+        m_listening = CreateInstance(false);
         m_sink.OnClientConnected();
         ReadClient();
         {
             std::lock_guard lock(m_writeLock);
             m_connected = false;
             DisconnectNamedPipe(m_pipe.get());
+            m_pipe.reset();
         }
         m_sink.OnClientDisconnected();
         if (WaitForSingleObject(m_stop.get(), 0) == WAIT_OBJECT_0)
@@ -92,7 +108,7 @@ bool CStandinPipeServer::AcceptClient() {
         return false;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event.get();
-    if (ConnectNamedPipe(m_pipe.get(), &overlapped))
+    if (ConnectNamedPipe(m_listening.get(), &overlapped))
         return true;
     DWORD error = GetLastError();
     if (error == ERROR_PIPE_CONNECTED)
@@ -100,7 +116,7 @@ bool CStandinPipeServer::AcceptClient() {
     if (error != ERROR_IO_PENDING)
         return false;
     DWORD bytes = 0;
-    return Complete(overlapped, INFINITE, bytes, error);
+    return Complete(m_listening.get(), overlapped, INFINITE, bytes, error);
 }
 
 void CStandinPipeServer::ReadClient() {
@@ -119,7 +135,7 @@ void CStandinPipeServer::ReadClient() {
             GetLastError() == ERROR_IO_PENDING || GetLastError() == ERROR_MORE_DATA;
         if (!started)
             return;
-        const bool done = Complete(overlapped, INFINITE, bytes, error);
+        const bool done = Complete(m_pipe.get(), overlapped, INFINITE, bytes, error);
         if (!done && error != ERROR_MORE_DATA)
             return;
         if (!done) {
@@ -136,17 +152,17 @@ void CStandinPipeServer::ReadClient() {
     }
 }
 
-bool CStandinPipeServer::Complete(OVERLAPPED& overlapped, DWORD timeoutMs, DWORD& bytes,
-                                  DWORD& error) {
+bool CStandinPipeServer::Complete(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs,
+                                  DWORD& bytes, DWORD& error) {
     const HANDLE events[] = {overlapped.hEvent, m_stop.get()};
     const DWORD wait = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
     if (wait != WAIT_OBJECT_0) {
-        CancelIoEx(m_pipe.get(), &overlapped);
-        GetOverlappedResult(m_pipe.get(), &overlapped, &bytes, TRUE);
+        CancelIoEx(pipe, &overlapped);
+        GetOverlappedResult(pipe, &overlapped, &bytes, TRUE);
         error = wait == WAIT_TIMEOUT ? ERROR_TIMEOUT : ERROR_OPERATION_ABORTED;
         return false;
     }
-    if (GetOverlappedResult(m_pipe.get(), &overlapped, &bytes, FALSE))
+    if (GetOverlappedResult(pipe, &overlapped, &bytes, FALSE))
         return true;
     error = GetLastError();
     return false;
@@ -166,7 +182,7 @@ bool CStandinPipeServer::Write(const BYTE* data, size_t size, DWORD timeoutMs) {
         return false;
     DWORD bytes = 0;
     DWORD error = ERROR_SUCCESS;
-    return Complete(overlapped, timeoutMs, bytes, error) && bytes == size;
+    return Complete(m_pipe.get(), overlapped, timeoutMs, bytes, error) && bytes == size;
 }
 
 bool CStandinPipeServer::ClientProcessId(ULONG& processId) {

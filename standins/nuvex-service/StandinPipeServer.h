@@ -1,7 +1,8 @@
 #pragma once
 // The server end of a message-type named pipe: one client at a time, overlapped I/O, one thread
-// that accepts a client, reads its messages one by one and accepts the next client after the
-// previous one has gone. Writes come from any thread, one at a time, each bounded by a time-out.
+// that accepts a client, reads its messages one by one and serves the next client after the
+// previous one has gone (a second instance already waits for it meanwhile). Writes come from any
+// thread, one at a time, each bounded by a time-out.
 
 #include "common/UniqueHandle.h"
 
@@ -44,13 +45,16 @@ public:
 private:
     static DWORD WINAPI ThreadProc(void* self);
     void Serve();
+    UniqueFile CreateInstance(bool first);
     bool AcceptClient();
     void ReadClient();
     // Waits for an overlapped operation or the stop event; cancels it on stop or time-out.
-    bool Complete(OVERLAPPED& overlapped, DWORD timeoutMs, DWORD& bytes, DWORD& error);
+    bool Complete(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs, DWORD& bytes, DWORD& error);
 
     IStandinPipeSink& m_sink;
-    UniqueFile m_pipe;
+    std::wstring m_name;
+    UniqueFile m_listening; // the instance waiting for the next client (server thread only)
+    UniqueFile m_pipe;      // the instance connected to the client
     UniqueHandle m_stop;
     UniqueHandle m_thread;
     std::mutex m_writeLock;
