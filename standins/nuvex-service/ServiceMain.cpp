@@ -129,7 +129,7 @@ int wmain(int argc, wchar_t** argv) {
     g_settings.outputFolder = argc > first + 1 ? argv[first + 1] : L"";
     if (console)
         return RunConsole(g_settings);
-    wchar_t name[] = L"ZanNvx";
+    wchar_t name[] = L"ZanNvx"; // the dispatcher's table wants a writable name
     const SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     return StartServiceCtrlDispatcherW(table) ? 0 : static_cast<int>(GetLastError());
 }

@@ -20,7 +20,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -37,7 +36,7 @@ inline constexpr GUID kStandinJoystickType = {
 inline constexpr GUID kStandinPanelType = {
     0x6a3e0c52, 0x2b47, 0x4c8e, {0x9d, 0x10, 0x56, 0x45, 0x58, 0x41, 0x00, 0x02}};
 
-// What the service answers with (and waits for) when a command cannot be carried out.
+// Results of the commands below when the client gives no answer of its own.
 inline constexpr HRESULT kStandinNotConnected = HRESULT_FROM_WIN32(ERROR_PIPE_NOT_CONNECTED);
 inline constexpr HRESULT kStandinNoReply = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 inline constexpr HRESULT kStandinReplyWithoutResult = HRESULT_FROM_WIN32(ERROR_NO_DATA);
