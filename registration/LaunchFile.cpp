@@ -1,0 +1,150 @@
+#include "registration/LaunchFile.h"
+
+#include "registration/TextFile.h"
+#include "registration/XmlText1252.h"
+
+#include <vector>
+
+namespace {
+
+template <typename Record> struct ElementField {
+    const char* openTag;
+    const char* closeTag;
+    std::string Record::*member;
+};
+
+constexpr ElementField<LaunchFile> kHeaderFields[] = {
+    {"<Descr>", "</Descr>", &LaunchFile::description},
+    {"<Filename>", "</Filename>", &LaunchFile::fileName},
+    {"<Disabled>", "</Disabled>", &LaunchFile::disabled},
+    {"<Launch.ManualLoad>", "</Launch.ManualLoad>", &LaunchFile::manualLoad},
+};
+
+constexpr ElementField<LaunchAddon> kAddonFields[] = {
+    {"<Name>", "</Name>", &LaunchAddon::name},
+    {"<Disabled>", "</Disabled>", &LaunchAddon::disabled},
+    {"<Path>", "</Path>", &LaunchAddon::path},
+    {"<CommandLine>", "</CommandLine>", &LaunchAddon::commandLine},
+};
+
+bool Contains(const std::string& line, const char* tag) {
+    return line.find(tag) != std::string::npos;
+}
+
+bool IsBlank(const std::string& line) {
+    return line.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// Lines of `text`, each ending in "\n" (one is added to a last line without it).
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start) + "\n");
+            break;
+        }
+        lines.push_back(text.substr(start, end + 1 - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Adds `line` to the element being read across lines, if any. True when the line was taken.
+template <typename Record>
+bool ContinueField(const std::string& line, Record& record,
+                   const ElementField<Record>*& unfinished) {
+    if (unfinished == nullptr)
+        return false;
+    record.*(unfinished->member) += line;
+    if (Contains(line, unfinished->closeTag))
+        unfinished = nullptr;
+    return true;
+}
+
+// Replaces the first field whose opening tag `line` holds. True when one matched.
+template <typename Record, size_t N>
+bool StartField(const std::string& line, Record& record, const ElementField<Record> (&fields)[N],
+                const ElementField<Record>*& unfinished) {
+    for (const auto& field : fields) {
+        if (!Contains(line, field.openTag))
+            continue;
+        record.*(field.member) = line;
+        if (!Contains(line, field.closeTag))
+            unfinished = &field;
+        return true;
+    }
+    return false;
+}
+
+// Reads the block whose "<Launch.Addon>" line is `lines[index]`; leaves `index` on its last line.
+LaunchAddon ReadAddonBlock(const std::vector<std::string>& lines, size_t& index) {
+    LaunchAddon addon;
+    const ElementField<LaunchAddon>* unfinished = nullptr;
+    while (++index < lines.size()) {
+        const std::string& line = lines[index];
+        if (ContinueField(line, addon, unfinished))
+            continue;
+        if (Contains(line, "</Launch.Addon>"))
+            break;
+        if (!StartField(line, addon, kAddonFields, unfinished) && !IsBlank(line))
+            addon.otherLines += line;
+    }
+    return addon;
+}
+
+void ParseLaunchText(const std::string& text, LaunchFile& file) {
+    const std::vector<std::string> lines = SplitLines(text);
+    const ElementField<LaunchFile>* unfinished = nullptr;
+    for (size_t index = 0; index < lines.size(); ++index) {
+        const std::string& line = lines[index];
+        if (ContinueField(line, file, unfinished))
+            continue;
+        if (Contains(line, "<?xml"))
+            file.declaration += line;
+        else if (Contains(line, "<SimBase.Document"))
+            file.document += line;
+        else if (Contains(line, "<Launch.Addon>"))
+            file.addons.push_back(ReadAddonBlock(lines, index));
+        else if (StartField(line, file, kHeaderFields, unfinished))
+            continue;
+        else if (!IsBlank(line) && !Contains(line, "</SimBase.Document>"))
+            file.otherLines += line;
+    }
+}
+
+std::string FormatLaunchText(const LaunchFile& file) {
+    std::string text = file.declaration + file.document + file.description + file.fileName +
+                       file.disabled + file.manualLoad + file.otherLines + "\n";
+    for (const LaunchAddon& addon : file.addons) {
+        text += "\t\t<Launch.Addon>\n";
+        text += addon.name + addon.disabled + addon.path + addon.commandLine + addon.otherLines;
+        text += "\t\t</Launch.Addon>\n\n";
+    }
+    text += "</SimBase.Document>\n";
+    return text;
+}
+
+} // namespace
+
+std::wstring LaunchAddon::ProgramPath() const {
+    const size_t open = path.find('>');
+    const size_t close = open == std::string::npos ? open : path.find('<', open + 1);
+    if (close == std::string::npos)
+        return DecodeXmlText1252(path);
+    return DecodeXmlText1252(path.substr(open + 1, close - open - 1));
+}
+
+bool ReadLaunchFile(const std::wstring& path, LaunchFile& file) {
+    std::string text;
+    if (!ReadTextFile(path, text))
+        return false;
+    file = LaunchFile();
+    ParseLaunchText(text, file);
+    return true;
+}
+
+bool WriteLaunchFile(const std::wstring& path, const LaunchFile& file) {
+    return WriteTextFile(path, FormatLaunchText(file), true);
+}

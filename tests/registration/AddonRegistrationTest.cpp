@@ -1,0 +1,470 @@
+#include "registration/AddonRegistrar.h"
+#include "registration/AddonRegistration.h"
+#include "registration/TextFile.h"
+
+#include "common/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr char kIni[] = "[SimConnect]\n"
+                        "level=off\n"
+                        "console=0\n"
+                        ";OutputDebugString=0\n"
+                        ";file=c:\\SimConnect%03u.log\n"
+                        ";file_next_index=1\n"
+                        ";RedirectStdOutToConsole=0\n";
+
+constexpr char kSimConnectXml[] = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+                                  "<SimBase.Document Type=\"SimConnect\" version=\"1,0\">\n"
+                                  "\t<Descr>SimConnect</Descr>\n"
+                                  "\t<Filename>SimConnect.xml</Filename>\n"
+                                  "\t<Disabled>False</Disabled>\n"
+                                  "\t<SimConnect.Comm>\n"
+                                  "\t\t<Disabled>False</Disabled>\n"
+                                  "\t\t<Protocol>Auto</Protocol>\n"
+                                  "\t\t<Scope>local</Scope>\n"
+                                  "\t\t<Address></Address>\n"
+                                  "\t\t<MaxClients>64</MaxClients>\n"
+                                  "\t\t<Port></Port>\n"
+                                  "\t\t<MaxRecvSize>4096</MaxRecvSize>\n"
+                                  "\t\t<DisableNagle>False</DisableNagle>\n"
+                                  "\t</SimConnect.Comm>\n"
+                                  "</SimBase.Document>\n";
+
+constexpr char kHeader[] = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+                           "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+                           "\t<Descr>Launch</Descr>\n"
+                           "\t<Filename>exe.xml</Filename>\n"
+                           "\t<Disabled>False</Disabled>\n"
+                           "\t<Launch.ManualLoad>False</Launch.ManualLoad>\n";
+
+constexpr char kEnd[] = "</SimBase.Document>\n";
+
+// One block as the program writes it.
+std::string Block(const std::string& name, const std::string& path) {
+    return "\t\t<Launch.Addon>\n"
+           "\t\t\t<Name>" +
+           name +
+           "</Name>\n"
+           "\t\t\t<Disabled>False</Disabled>\n"
+           "\t\t\t<Path>" +
+           path +
+           "</Path>\n"
+           "\t\t\t<CommandLine>-run</CommandLine>\n"
+           "\t\t</Launch.Addon>\n\n";
+}
+
+std::string Crlf(const std::string& text) {
+    std::string converted;
+    for (char c : text) {
+        if (c == '\n')
+            converted += '\r';
+        converted += c;
+    }
+    return converted;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string Narrow(const std::wstring& ascii) {
+    return std::string(ascii.begin(), ascii.end());
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::string bytes(GetFileSize(file.get(), nullptr), '\0');
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << Narrow(path);
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+// Runs against the prefix's real application-data and documents folders: saves whatever the
+// simulator's files held before and puts it back afterwards.
+class AddonRegistrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t appData[MAX_PATH] = {};
+        wchar_t documents[MAX_PATH] = {};
+        wchar_t program[MAX_PATH] = {};
+        ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE));
+        ASSERT_TRUE(SUCCEEDED(
+            SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)));
+        ASSERT_NE(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+        m_vendorFolder = std::wstring(appData) + L"\\Dovetail Games";
+        m_simulatorFolder = m_vendorFolder + L"\\FSW";
+        m_documentsFolder = std::wstring(documents) + L"\\Flight Sim World";
+        m_programPath = program;
+        m_exeXml = m_simulatorFolder + L"\\exe.xml";
+        m_simConnectXml = m_simulatorFolder + L"\\SimConnect.xml";
+        m_ini = m_documentsFolder + L"\\SimConnect.ini";
+        for (const std::wstring& folder : {m_vendorFolder, m_simulatorFolder, m_documentsFolder})
+            m_folderExisted[folder] = GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+        for (const std::wstring& file : {m_exeXml, m_simConnectXml, m_ini}) {
+            m_saved[file] = ReadBytes(file);
+            DeleteFileW(file.c_str());
+        }
+        SetFolders(true, true);
+    }
+
+    void TearDown() override {
+        RemoveDirectoryW(TemporaryPathFor(m_exeXml).c_str());
+        for (const auto& [file, bytes] : m_saved) {
+            DeleteFileW(file.c_str());
+            if (bytes)
+                WriteBytes(file, *bytes);
+        }
+        for (const std::wstring& folder : {m_simulatorFolder, m_vendorFolder, m_documentsFolder})
+            if (!m_folderExisted[folder])
+                RemoveDirectoryW(folder.c_str());
+            else
+                CreateDirectoryW(folder.c_str(), nullptr);
+    }
+
+    // Creates or removes the simulator and documents folders; a folder that holds files of its
+    // own cannot be removed, and the test is skipped.
+    void SetFolders(bool simulator, bool documents) {
+        if (simulator) {
+            CreateDirectoryW(m_vendorFolder.c_str(), nullptr);
+            CreateDirectoryW(m_simulatorFolder.c_str(), nullptr);
+        } else if (!RemoveDirectoryW(m_simulatorFolder.c_str()) &&
+                   GetFileAttributesW(m_simulatorFolder.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            GTEST_SKIP() << "the simulator folder holds other files";
+        }
+        if (documents)
+            CreateDirectoryW(m_documentsFolder.c_str(), nullptr);
+        else if (!RemoveDirectoryW(m_documentsFolder.c_str()) &&
+                 GetFileAttributesW(m_documentsFolder.c_str()) != INVALID_FILE_ATTRIBUTES)
+            GTEST_SKIP() << "the documents folder holds other files";
+    }
+
+    std::string OwnPath() const { return Narrow(m_programPath); }
+
+    std::string Fixture(const std::string& text) const {
+        std::wstring upper = m_programPath;
+        std::transform(upper.begin(), upper.end(), upper.begin(), towupper);
+        return ReplaceAll(ReplaceAll(text, "$UPPER", Narrow(upper)), "$PATH", OwnPath());
+    }
+
+    std::wstring m_vendorFolder, m_simulatorFolder, m_documentsFolder, m_programPath;
+    std::wstring m_exeXml, m_simConnectXml, m_ini;
+    std::map<std::wstring, std::optional<std::string>> m_saved;
+    std::map<std::wstring, bool> m_folderExisted;
+};
+
+TEST_F(AddonRegistrationTest, FirstInstallWritesTheFilesWhoseFoldersExist) {
+    const struct {
+        bool simulatorFolder;
+        bool documentsFolder;
+    } cases[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "simulator folder " << c.simulatorFolder
+                                          << ", documents folder " << c.documentsFolder);
+        for (const std::wstring& file : {m_exeXml, m_simConnectXml, m_ini})
+            DeleteFileW(file.c_str());
+        SetFolders(c.simulatorFolder, c.documentsFolder);
+        if (IsSkipped())
+            return;
+
+        EXPECT_EQ(InstallAddon(), c.simulatorFolder);
+
+        const std::optional<std::string> ini = ReadBytes(m_ini);
+        const std::optional<std::string> simConnect = ReadBytes(m_simConnectXml);
+        const std::optional<std::string> launch = ReadBytes(m_exeXml);
+        if (c.documentsFolder)
+            EXPECT_EQ(ini, Crlf(kIni));
+        else
+            EXPECT_EQ(ini, std::nullopt);
+        if (c.simulatorFolder) {
+            EXPECT_EQ(simConnect, Crlf(kSimConnectXml));
+            EXPECT_EQ(launch,
+                      Crlf(kHeader + ("\n" + Block("Harmel Plugin for FSW", OwnPath())) + kEnd));
+        } else {
+            EXPECT_EQ(simConnect, std::nullopt);
+            EXPECT_EQ(launch, std::nullopt);
+            EXPECT_EQ(GetFileAttributesW(m_simulatorFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+        EXPECT_EQ(GetFileAttributesW(TemporaryPathFor(m_exeXml).c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_F(AddonRegistrationTest, InstallLeavesExistingSimConnectFilesAlone) {
+    WriteBytes(m_ini, "[SimConnect]\r\nlevel=verbose\r\n");
+    WriteBytes(m_simConnectXml, "<SimBase.Document/>");
+    EXPECT_TRUE(InstallAddon());
+    EXPECT_EQ(ReadBytes(m_ini), "[SimConnect]\r\nlevel=verbose\r\n");
+    EXPECT_EQ(ReadBytes(m_simConnectXml), "<SimBase.Document/>");
+}
+
+// $PATH stands for the program's path, $UPPER for it in capitals.
+struct LaunchListCase {
+    const char* name;
+    const char* before;
+    const char* after;
+    bool lineFeedsOnly; // `before` is written without carriage returns
+};
+
+const LaunchListCase kInstallCases[] = {
+    {"other add-ons keep their unknown lines in place",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "  <Descr>Launch</Descr>\n"
+     "  <Filename>exe.xml</Filename>\n"
+     "  <Disabled>False</Disabled>\n"
+     "  <Launch.ManualLoad>False</Launch.ManualLoad>\n"
+     "  <!-- edited by hand -->\n"
+     "\n"
+     "  <Launch.Addon>\n"
+     "    <Name>Other One</Name>\n"
+     "    <Disabled>False</Disabled>\n"
+     "    <ManualLoad>True</ManualLoad>\n"
+     "    <Path>C:\\Tools\\One.exe</Path>\n"
+     "    <NewConsole>False</NewConsole>\n"
+     "\n"
+     "  </Launch.Addon>\n"
+     "  <Launch.Addon>\n"
+     "    <Name>Other Two</Name>\n"
+     "    <Path>D:\\Caf\xE9\\Two.exe</Path>\n"
+     "    <CommandLine>-x</CommandLine>\n"
+     "  </Launch.Addon>\n"
+     "  <!-- last -->\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "  <Descr>Launch</Descr>\n"
+     "  <Filename>exe.xml</Filename>\n"
+     "  <Disabled>False</Disabled>\n"
+     "  <Launch.ManualLoad>False</Launch.ManualLoad>\n"
+     "  <!-- edited by hand -->\n"
+     "  <!-- last -->\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "    <Name>Other One</Name>\n"
+     "    <Disabled>False</Disabled>\n"
+     "    <Path>C:\\Tools\\One.exe</Path>\n"
+     "    <ManualLoad>True</ManualLoad>\n"
+     "    <NewConsole>False</NewConsole>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "    <Name>Other Two</Name>\n"
+     "    <Path>D:\\Caf\xE9\\Two.exe</Path>\n"
+     "    <CommandLine>-x</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     true},
+    {"a disabled own entry in other letter case is enabled in place",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Descr>Launch\n"
+     "\tlist</Descr>\n"
+     "\t<Filename>exe.xml</Filename>\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSW</Name>\n"
+     "\t\t\t<Disabled>True</Disabled>\n"
+     "\t\t\t<Path>$UPPER</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Descr>Launch\n"
+     "\tlist</Descr>\n"
+     "\t<Filename>exe.xml</Filename>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSW</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$UPPER</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"replaced launchers are removed in any letter case, only after a backslash",
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>C:\\Zan\\ZanPanels.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>C:\\Z\\zephylplugin.EXE</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>ZanPanels.exe</Path>\n"
+     "\t\t</Launch.Addon>\n",
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>ZanPanels.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"a path split over two lines is not the program's entry",
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>$PATH\n"
+     "</Path>\n"
+     "\t\t</Launch.Addon>\n",
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Path>$PATH\n"
+     "</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+};
+
+TEST_F(AddonRegistrationTest, InstallRewritesAnExistingLaunchList) {
+    for (const LaunchListCase& c : kInstallCases) {
+        SCOPED_TRACE(c.name);
+        const std::string before = Fixture(c.before);
+        WriteBytes(m_exeXml, c.lineFeedsOnly ? before : Crlf(before));
+        ASSERT_TRUE(InstallAddon());
+        const std::string expected = Crlf(Fixture(c.after));
+        EXPECT_EQ(ReadBytes(m_exeXml), expected);
+        ASSERT_TRUE(InstallAddon());
+        EXPECT_EQ(ReadBytes(m_exeXml), expected) << "installing again changes nothing";
+    }
+}
+
+TEST_F(AddonRegistrationTest, UninstallRemovesOnlyTheFirstEntryOfTheProgram) {
+    const std::string own = Block("Harmel Plugin for FSW", OwnPath());
+    const std::string other = Block("Other", "C:\\Other.exe");
+    WriteBytes(m_exeXml, Crlf(kHeader + ("\n" + own) + other + own + kEnd));
+
+    const std::string expected[] = {
+        kHeader + ("\n" + other) + own + kEnd,
+        kHeader + ("\n" + other) + kEnd,
+        kHeader + ("\n" + other) + kEnd,
+    };
+    for (const std::string& after : expected) {
+        EXPECT_TRUE(UninstallAddon());
+        EXPECT_EQ(ReadBytes(m_exeXml), Crlf(after));
+    }
+    EXPECT_EQ(ReadBytes(m_simConnectXml), std::nullopt) << "uninstall creates nothing";
+
+    DeleteFileW(m_exeXml.c_str());
+    EXPECT_FALSE(UninstallAddon());
+    EXPECT_EQ(ReadBytes(m_exeXml), std::nullopt);
+}
+
+TEST_F(AddonRegistrationTest, WritesPathsWithoutWindows1252BytesAsReferences) {
+    const std::wstring program = L"C:\\Spiele\\\u0414\u0440\u0430\u0432\u0438\u043A & "
+                                 L"Co\\\u20AC\U0001F600.exe";
+    const std::string written =
+        "C:\\Spiele\\&#1044;&#1088;&#1072;&#1074;&#1080;&#1082; &amp; Co\\\x80&#128512;.exe";
+    const CAddonRegistrar registrar(m_simulatorFolder, L"", program);
+
+    ASSERT_TRUE(registrar.Install());
+    const std::string installed =
+        Crlf(kHeader + ("\n" + Block("Harmel Plugin for FSW", written)) + kEnd);
+    EXPECT_EQ(ReadBytes(m_exeXml), installed);
+    ASSERT_TRUE(registrar.Install());
+    EXPECT_EQ(ReadBytes(m_exeXml), installed) << "the written entry is found again";
+
+    // Written by another tool with hexadecimal references and in capitals: still the entry.
+    const std::string other = Block("Other", "C:\\Other.exe");
+    WriteBytes(m_exeXml,
+               Crlf(kHeader + ("\n" + other) +
+                    Block("Mine", "C:\\SPIELE\\&#x414;&#x420;&#x410;&#x412;&#x418;&#x41A; "
+                                  "&amp; CO\\\x80&#x1F600;.EXE") +
+                    kEnd));
+    ASSERT_TRUE(registrar.Uninstall());
+    EXPECT_EQ(ReadBytes(m_exeXml), Crlf(kHeader + ("\n" + other) + kEnd));
+}
+
+// Holds exe.xml open without sharing, so it cannot be read.
+struct ExclusiveOpen {
+    explicit ExclusiveOpen(const std::wstring& path)
+        : file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    UniqueFile file;
+};
+
+TEST_F(AddonRegistrationTest, FailedRewritesLeaveTheLaunchListIntact) {
+    const std::string original =
+        Crlf(kHeader + ("\n" + Block("Other", "C:\\Other.exe")) + "  <!-- x -->\n" + kEnd);
+    const std::wstring temporary = TemporaryPathFor(m_exeXml);
+    const struct {
+        const char* name;
+        bool temporaryIsFolder;
+        bool launchListLocked;
+        bool install;
+    } cases[] = {
+        {"install, temporary file not creatable", true, false, true},
+        {"uninstall, temporary file not creatable", true, false, false},
+        {"install, launch list not readable", false, true, true},
+        {"uninstall, launch list not readable", false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(m_exeXml, original);
+        if (c.temporaryIsFolder) {
+            ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr));
+        }
+        {
+            std::optional<ExclusiveOpen> lock;
+            if (c.launchListLocked) {
+                lock.emplace(m_exeXml);
+                ASSERT_TRUE(lock->file);
+            }
+            EXPECT_FALSE(c.install ? InstallAddon() : UninstallAddon());
+        }
+        EXPECT_EQ(ReadBytes(m_exeXml), original);
+        if (c.temporaryIsFolder) {
+            EXPECT_TRUE(RemoveDirectoryW(temporary.c_str()));
+        } else {
+            EXPECT_EQ(GetFileAttributesW(temporary.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    }
+}
+
+} // namespace
