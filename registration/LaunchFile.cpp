@@ -138,7 +138,8 @@ std::wstring LaunchAddon::ProgramPath() const {
 
 bool ReadLaunchFile(const std::wstring& path, LaunchFile& file) {
     std::string text;
-    if (!ReadTextFile(path, text))
+    // A launch list in a wide encoding is not ours to rewrite line by line.
+    if (!ReadTextFile(path, text) || text.find('\0') != std::string::npos)
         return false;
     file = LaunchFile();
     ParseLaunchText(text, file);

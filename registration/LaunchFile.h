@@ -28,7 +28,7 @@ struct LaunchFile {
     std::vector<LaunchAddon> addons;
 };
 
-// False when the file cannot be read.
+// False when the file cannot be read or is not 8-bit text (it holds a zero byte).
 bool ReadLaunchFile(const std::wstring& path, LaunchFile& file);
 
 // Writes the normalised layout: the header fields and the other lines outside the blocks, a blank

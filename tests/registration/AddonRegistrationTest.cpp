@@ -81,6 +81,16 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+// ASCII text as UTF-16 little-endian bytes with a byte-order mark.
+std::string Utf16(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
 std::string Narrow(const std::wstring& ascii) {
     return std::string(ascii.begin(), ascii.end());
 }
@@ -438,15 +448,18 @@ TEST_F(AddonRegistrationTest, FailedRewritesLeaveTheLaunchListIntact) {
         bool temporaryIsFolder;
         bool launchListLocked;
         bool install;
+        bool wideText;
     } cases[] = {
-        {"install, temporary file not creatable", true, false, true},
-        {"uninstall, temporary file not creatable", true, false, false},
-        {"install, launch list not readable", false, true, true},
-        {"uninstall, launch list not readable", false, true, false},
+        {"install, temporary file not creatable", true, false, true, false},
+        {"uninstall, temporary file not creatable", true, false, false, false},
+        {"install, launch list not readable", false, true, true, false},
+        {"uninstall, launch list not readable", false, true, false, false},
+        {"install, launch list in UTF-16", false, false, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(m_exeXml, original);
+        const std::string before = c.wideText ? Utf16(original) : original;
+        WriteBytes(m_exeXml, before);
         if (c.temporaryIsFolder) {
             ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr));
         }
@@ -458,7 +471,7 @@ TEST_F(AddonRegistrationTest, FailedRewritesLeaveTheLaunchListIntact) {
             }
             EXPECT_FALSE(c.install ? InstallAddon() : UninstallAddon());
         }
-        EXPECT_EQ(ReadBytes(m_exeXml), original);
+        EXPECT_EQ(ReadBytes(m_exeXml), before);
         if (c.temporaryIsFolder) {
             EXPECT_TRUE(RemoveDirectoryW(temporary.c_str()));
         } else {

@@ -108,6 +108,14 @@ TEST_F(XmlElementTest, JoinsCharacterDataAcrossEntityChunks) {
     EXPECT_EQ(root->children[0]->text, L"s");
 }
 
+TEST_F(XmlElementTest, DecodesTheDeclaredEncoding) {
+    const auto root = Parse(Write(L"cp1252.xml", "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>"
+                                                 "<Label Text=\"\x80 \xE9\">\x93x\x94</Label>"));
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->GetAttribute(L"Text"), L"\u20AC \u00E9");
+    EXPECT_EQ(root->text, L"\u201Cx\u201D");
+}
+
 TEST_F(XmlElementTest, FailsWithoutTouchingTheResult) {
     const struct {
         const char* name;
