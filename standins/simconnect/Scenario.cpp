@@ -116,6 +116,17 @@ std::string ParseArguments(ScenarioStep& step, const std::string& rest) {
     }
 }
 
+std::string Narrow(const std::wstring& text) {
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string narrow(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(static_cast<size_t>(size - 1));
+    return narrow;
+}
+
 } // namespace
 
 std::vector<ScenarioStep> ParseScenario(const std::string& text, std::vector<std::string>& errors) {
@@ -151,14 +162,14 @@ std::vector<ScenarioStep> LoadScenario(const std::wstring& path, std::vector<std
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > 1024 * 1024) {
-        errors.push_back("scenario file cannot be read");
+        errors.push_back("scenario file cannot be read: " + Narrow(path));
         return {};
     }
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!text.empty() &&
         !::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
-        errors.push_back("scenario file cannot be read");
+        errors.push_back("scenario file cannot be read: " + Narrow(path));
         return {};
     }
     text.resize(read);

@@ -11,6 +11,8 @@
 //   EXPECT_EQ(sim.Transmissions()[0].eventName, "COM_RADIO_WHOLE_INC");
 //   sim.Quit();                                      // ends Dravik's main loop
 //
+// The library holds one simulator per process: make this object (it resets that simulator)
+// before the client under test opens its connection, and keep it for the test's length.
 // Variables are keyed by name (case ignored) and convertible units: a frequency set in "MHz"
 // reads back in "Frequency BCD16", an angle set in "degrees" in "radians". Every change runs a
 // simulation frame: data requests whose block changed queue an object-data message at once.
