@@ -3,6 +3,7 @@
 #include "registration/TextFile.h"
 #include "registration/XmlText1252.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -35,17 +36,50 @@ bool IsBlank(const std::string& line) {
     return line.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+// Tags that the line-by-line reading expects on lines of their own.
+constexpr const char* kStructuralTags[] = {"<?xml", "<SimBase.Document", "<Launch.Addon>",
+                                           "</Launch.Addon>", "</SimBase.Document>"};
+
+// Positions where `line` is cut so that each structural tag starts and ends a piece of its own.
+std::vector<size_t> StructuralCuts(const std::string& line) {
+    std::vector<size_t> cuts;
+    for (const char* tag : kStructuralTags) {
+        for (size_t at = line.find(tag); at != std::string::npos; at = line.find(tag, at + 1)) {
+            cuts.push_back(at);
+            const size_t tagEnd = line.find('>', at);
+            if (tagEnd != std::string::npos)
+                cuts.push_back(tagEnd + 1);
+        }
+    }
+    std::sort(cuts.begin(), cuts.end());
+    return cuts;
+}
+
+// Appends `line` ("\n" at its end) to `lines`, cut into pieces when it holds several structural
+// tags, as a file written with its whole body on one line does. Indentation stays with the text
+// after it, and no piece is only whitespace.
+void AppendLinePieces(const std::string& line, std::vector<std::string>& lines) {
+    size_t start = 0;
+    for (size_t cut : StructuralCuts(line)) {
+        if (cut <= start || IsBlank(line.substr(start, cut - start)))
+            continue;
+        if (IsBlank(line.substr(cut)))
+            break;
+        lines.push_back(line.substr(start, cut - start) + "\n");
+        start = cut;
+    }
+    lines.push_back(line.substr(start));
+}
+
 // Lines of `text`, each ending in "\n" (one is added to a last line without it).
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        const size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start) + "\n");
-            break;
-        }
-        lines.push_back(text.substr(start, end + 1 - start));
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        AppendLinePieces(text.substr(start, end - start) + "\n", lines);
         start = end + 1;
     }
     return lines;

@@ -1,3 +1,4 @@
+#include "app/XmlElement.h"
 #include "registration/AddonRegistrar.h"
 #include "registration/AddonRegistration.h"
 #include "registration/TextFile.h"
@@ -8,10 +9,12 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -350,6 +353,28 @@ const LaunchListCase kInstallCases[] = {
      "\n"
      "</SimBase.Document>\n",
      false},
+    {"a body written on one line is cut at the blocks",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><SimBase.Document Type=\"Launch\" "
+     "version=\"1,0\"><Descr>Launch</Descr><Launch.Addon><Name>One</Name><Path>C:\\One.exe"
+     "</Path></Launch.Addon>  <Launch.Addon><Path>C:\\Zan\\ZanPanels.exe</Path>"
+     "</Launch.Addon></SimBase.Document>",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "<Descr>Launch</Descr>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "<Name>One</Name><Path>C:\\One.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     true},
     {"a path split over two lines is not the program's entry",
      "\t\t<Launch.Addon>\n"
      "\t\t\t<Path>$PATH\n"
@@ -373,6 +398,7 @@ const LaunchListCase kInstallCases[] = {
 };
 
 TEST_F(AddonRegistrationTest, InstallRewritesAnExistingLaunchList) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     for (const LaunchListCase& c : kInstallCases) {
         SCOPED_TRACE(c.name);
         const std::string before = Fixture(c.before);
@@ -380,9 +406,14 @@ TEST_F(AddonRegistrationTest, InstallRewritesAnExistingLaunchList) {
         ASSERT_TRUE(InstallAddon());
         const std::string expected = Crlf(Fixture(c.after));
         EXPECT_EQ(ReadBytes(m_exeXml), expected);
+        std::unique_ptr<CXmlElement> document;
+        if (before.starts_with("<?xml")) {
+            EXPECT_TRUE(ParseXmlFile(m_exeXml.c_str(), document)) << "a document stays one";
+        }
         ASSERT_TRUE(InstallAddon());
         EXPECT_EQ(ReadBytes(m_exeXml), expected) << "installing again changes nothing";
     }
+    CoUninitialize();
 }
 
 TEST_F(AddonRegistrationTest, UninstallRemovesOnlyTheFirstEntryOfTheProgram) {
