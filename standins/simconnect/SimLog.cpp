@@ -13,12 +13,13 @@ void CSimLog::OpenFromEnvironment(const wchar_t* variable) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetEnvironmentVariableW(variable, path, MAX_PATH);
     std::lock_guard<std::mutex> hold(m_lock);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    if (m_file && m_path == path)
+    if (m_file && length != 0 && m_path == path)
         return;
     if (m_file)
         std::fclose(m_file);
+    m_file = nullptr;
+    if (length == 0 || length >= MAX_PATH)
+        return;
     m_file = _wfopen(path, L"a");
     m_path = path;
     if (m_startTick == 0)

@@ -14,8 +14,8 @@ public:
     CSimLog(const CSimLog&) = delete;
     CSimLog& operator=(const CSimLog&) = delete;
 
-    // Opens the file named by the environment variable (closing a file opened before);
-    // without the variable nothing is logged.
+    // Opens the file the environment variable names now, unless it is open already; without
+    // the variable nothing is logged from here on.
     void OpenFromEnvironment(const wchar_t* variable);
     void Write(const char* format, ...)
 #if defined(__GNUC__)

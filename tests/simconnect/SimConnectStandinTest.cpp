@@ -392,4 +392,15 @@ TEST_F(SimConnectStandinTest, ScenarioRunsItsStepsAndReportsBadLines) {
         EXPECT_NE(lines.find(expectedLine), std::string::npos) << expectedLine << "\n" << lines;
 }
 
+TEST_F(SimConnectStandinTest, CloseStopsAWaitingScenarioAtOnce) {
+    const std::wstring scenarioPath = TempPath(L"standin-long-scenario.txt");
+    std::ofstream(std::filesystem::path(scenarioPath)) << "60000 set LIGHT NAV|Bool|1\n";
+    EnvironmentVariable scenario(L"DRAVIK_SIM_SCENARIO", scenarioPath);
+    ASSERT_EQ(client.Open(), S_OK);
+    const ULONGLONG before = ::GetTickCount64();
+    EXPECT_EQ(client.close(client.connection), S_OK);
+    EXPECT_LT(::GetTickCount64() - before, 2000u);
+    EXPECT_FALSE(sim.GetVariable("LIGHT NAV", "Bool").has_value());
+}
+
 } // namespace
