@@ -49,6 +49,7 @@ public:
     using CDravik::DeletePages;
     using CDravik::InitializePages;
     using CDravik::OnFinalize;
+    using CDravik::OnInitialize;
     using CDravik::OnSimObjectData;
     using CDravik::OnSimStart;
     using CDravik::OnSimStop;

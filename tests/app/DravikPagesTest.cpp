@@ -283,3 +283,23 @@ TEST_F(DravikTest, PagesLeftAtDestructionAreDestroyed) {
     }
     EXPECT_EQ(TestCallLog().Entries(), (Strings{"page 1 destroyed", "page 2 destroyed"}));
 }
+
+// Without a window to receive them the HID notifications cannot be registered: the start fails
+// after pages and panels were initialised.
+TEST_F(DravikTest, InitializeFailsWhenHidNotificationsCannotBeRegistered) {
+    WritePagesFile(kTwoOrvikPages);
+    CDravikUnderTest application(DisplayDevicesIn::ServiceStopped);
+    CTraceCapture capture;
+    TestCallLog().Clear();
+
+    EXPECT_FALSE(application.OnInitialize());
+
+    EXPECT_EQ(TestCallLog().Entries(),
+              (Strings{"page 1 OnSimInitialize -", "page 2 OnSimInitialize -",
+                       "panel multi OnSimInitialize 3", "panel radio OnSimInitialize 3",
+                       "panel switch OnSimInitialize 3", "panel annunciator OnSimInitialize 3"}));
+    WStrings lines = capture.Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), L"  CDravik::OnInitialize");
+    EXPECT_EQ(lines.back(), L"  CDravik::OnInitialize returned FALSE\n");
+}
