@@ -2,6 +2,7 @@
 
 #include "standins/simconnect/EventEffects.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>

@@ -184,6 +184,10 @@ TEST_F(SimConnectStandinTest, SystemEventsAndQuitArriveThroughTheEventAndCallDis
     EXPECT_EQ(client.close(client.connection), S_OK);
     EXPECT_FALSE(sim.IsConnected());
     EXPECT_TRUE(client.Dispatch().empty()) << "closing drops the queue";
+
+    EXPECT_EQ(client.unsubscribeFromSystemEvent(client.connection, 2), S_OK);
+    EXPECT_FALSE(sim.RaiseSystemEvent("SimStop"));
+    EXPECT_TRUE(sim.RaiseSystemEvent("SimStart"));
 }
 
 TEST_F(SimConnectStandinTest, RecordKeepsEveryCallWithItsArguments) {
