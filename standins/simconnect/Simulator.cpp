@@ -179,6 +179,10 @@ void CSimulator::RunFrame() {
         std::memcpy(message.data() + simconnect::kObjectDataHeaderSize, block.data(), block.size());
         Queue(std::move(message));
         Counted(standin::ObjectDataSent);
+        m_log.Write("object data for request %lu (definition %lu, %u bytes)",
+                    static_cast<unsigned long>(it->first),
+                    static_cast<unsigned long>(request.defineId),
+                    static_cast<unsigned>(block.size()));
         request.sent = true;
         request.lastBlock = std::move(block);
         if (request.period == kPeriodOnce)
