@@ -2,6 +2,8 @@
 #include "app/TraceProvider.h"
 #include "tests/support/TraceCapture.h"
 
+#include "common/UniqueHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -116,4 +118,24 @@ TEST(TraceProvider, LongTextIsCutToTheLineBuffer) {
 TEST(TraceProvider, StripPrefixLeavesUnprefixedTextAlone) {
     EXPECT_EQ(CTraceCapture::StripPrefix(L"[a.exe(0x1)(0x2)]  x"), L"  x");
     EXPECT_EQ(CTraceCapture::StripPrefix(L"  plain"), L"  plain");
+}
+
+namespace {
+DWORD WINAPI TraceFromThread(void*) {
+    DebugTrace(L"from a thread\n");
+    return 0;
+}
+} // namespace
+
+TEST(TraceProvider, LinesFromOtherThreadsCarryTheirThreadId) {
+    CTraceCapture capture;
+    DWORD threadId = 0;
+    UniqueHandle thread(CreateThread(nullptr, 0, &TraceFromThread, nullptr, 0, &threadId));
+    ASSERT_TRUE(capture.WaitForLine(L"  from a thread\n"));
+    ASSERT_EQ(WaitForSingleObject(thread.get(), 5000), WAIT_OBJECT_0);
+
+    wchar_t expected[64] = {};
+    _snwprintf(expected, 63, L"(0x%lx)]  from a thread\n", threadId);
+    EXPECT_NE(capture.RawLines()[0].find(expected), std::wstring::npos);
+    EXPECT_FALSE(capture.WaitForLine(L"never written", 0));
 }

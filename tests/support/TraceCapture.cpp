@@ -3,6 +3,7 @@
 #include "app/TraceProvider.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -77,8 +78,19 @@ ULONG WINAPI CTraceCapture::CaptureEventWriteString(REGHANDLE, UCHAR level, ULON
 }
 
 void CTraceCapture::Append(UCHAR level, ULONGLONG keyword, PCWSTR text) {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_entries.push_back({level, keyword, text ? text : L""});
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_entries.push_back({level, keyword, text ? text : L""});
+    }
+    m_written.notify_all();
+}
+
+bool CTraceCapture::WaitForLine(const std::wstring& text, DWORD timeoutMs) const {
+    std::unique_lock<std::mutex> guard(m_lock);
+    return m_written.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
+        return std::any_of(m_entries.begin(), m_entries.end(),
+                           [&](const Entry& entry) { return StripPrefix(entry.text) == text; });
+    });
 }
 
 std::wstring CTraceCapture::StripPrefix(const std::wstring& rawLine) {

@@ -8,6 +8,7 @@
 
 #include <evntprov.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     // How many lines (without prefix) equal text.
     size_t Count(const std::wstring& text) const;
     void Clear();
+    // Waits (bounded) until some line (without prefix) equals text; for lines written on other
+    // threads.
+    bool WaitForLine(const std::wstring& text, DWORD timeoutMs = 5000) const;
 
     // Removes the "[module(0x..)(0x..)]" prefix of a raw line (the line itself if it has none).
     static std::wstring StripPrefix(const std::wstring& rawLine);
@@ -58,5 +62,6 @@ private:
     void Append(UCHAR level, ULONGLONG keyword, PCWSTR text);
 
     mutable std::mutex m_lock;
+    mutable std::condition_variable m_written;
     std::vector<Entry> m_entries;
 };
