@@ -303,3 +303,27 @@ TEST_F(DravikTest, InitializeFailsWhenHidNotificationsCannotBeRegistered) {
     EXPECT_EQ(lines.front(), L"  CDravik::OnInitialize");
     EXPECT_EQ(lines.back(), L"  CDravik::OnInitialize returned FALSE\n");
 }
+
+namespace {
+// A page that implements only what every page must.
+class CMinimalPage : public IPage {
+public:
+    using IPage::IPage;
+    void OnPageActivated(NuvexDevice) override {}
+};
+} // namespace
+
+TEST_F(DravikTest, PageWithOnlyTheRequiredOperationIsNeverAddedAndIgnoresTheSimulator) {
+    CDravikUnderTest application;
+    auto* page = new CMinimalPage(5, &application);
+    ASSERT_TRUE(application.AddPage(page, nullptr));
+
+    bool activated = true;
+    EXPECT_FALSE(page->AddToDevice(reinterpret_cast<NuvexDevice>(1), true, &activated));
+    EXPECT_TRUE(activated);
+    const BYTE data[4] = {};
+    application.OnSimStart();
+    application.OnSimObjectData(5, data, sizeof(data));
+    application.OnSimStop();
+    EXPECT_EQ(application.Pages().count(5), 1u);
+}
