@@ -40,6 +40,13 @@ std::vector<HRESULT> CallEveryExport(CNuvexLibrary& nuvex) {
     };
 }
 
+std::wstring ProgramFolderPath(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
 std::wstring SystemLibraryPath(const wchar_t* name) {
     wchar_t folder[MAX_PATH] = {};
     GetSystemDirectoryW(folder, MAX_PATH);
@@ -118,7 +125,8 @@ TEST_F(NuvexRegistryTest, LibraryPathComesFromTheRegistry) {
         bool loaded;
     } cases[] = {
         {"terminated text", REG_SZ, path, true, true},
-        // The value's type is ignored and the text is terminated after what was read.
+        // The value's type is ignored and the text is terminated after what was
+        // read.
         {"binary without terminator", REG_BINARY, path, false, true},
         {"file missing", REG_SZ, L"C:\\no such folder\\Nuvex.dll", true, false},
     };
@@ -133,4 +141,40 @@ TEST_F(NuvexRegistryTest, LibraryPathComesFromTheRegistry) {
     CNuvexLibrary unset;
     EXPECT_FALSE(unset.IsLoaded());
     EXPECT_EQ(unset.Nuvex_Initialize(L"test"), E_NOTIMPL);
+}
+
+TEST_F(NuvexRegistryTest, BindsEveryExportOfTheLibrary) {
+    SetValue(REG_SZ, ProgramFolderPath(L"Nuvex.dll"), true);
+    CNuvexLibrary nuvex;
+    ASSERT_TRUE(nuvex.IsLoaded());
+    const NuvexEntryPoints& e = nuvex.EntryPoints();
+    const void* entries[] = {
+        reinterpret_cast<const void*>(e.Nuvex_Initialize),
+        reinterpret_cast<const void*>(e.Nuvex_Deinitialize),
+        reinterpret_cast<const void*>(e.Nuvex_RegisterDeviceCallback),
+        reinterpret_cast<const void*>(e.Nuvex_Enumerate),
+        reinterpret_cast<const void*>(e.Nuvex_RegisterPageCallback),
+        reinterpret_cast<const void*>(e.Nuvex_RegisterSoftButtonCallback),
+        reinterpret_cast<const void*>(e.Nuvex_GetDeviceType),
+        reinterpret_cast<const void*>(e.Nuvex_GetDeviceInstance),
+        reinterpret_cast<const void*>(e.Nuvex_SetProfile),
+        reinterpret_cast<const void*>(e.Nuvex_AddPage),
+        reinterpret_cast<const void*>(e.Nuvex_RemovePage),
+        reinterpret_cast<const void*>(e.Nuvex_SetLed),
+        reinterpret_cast<const void*>(e.Nuvex_SetString),
+        reinterpret_cast<const void*>(e.Nuvex_SetImage),
+        reinterpret_cast<const void*>(e.Nuvex_SetImageFromFile),
+        reinterpret_cast<const void*>(e.Nuvex_StartServer),
+        reinterpret_cast<const void*>(e.Nuvex_CloseServer),
+        reinterpret_cast<const void*>(e.Nuvex_SendServerMsg),
+        reinterpret_cast<const void*>(e.Nuvex_SendServerFile),
+        reinterpret_cast<const void*>(e.Nuvex_SaveFile),
+        reinterpret_cast<const void*>(e.Nuvex_DisplayFile),
+        reinterpret_cast<const void*>(e.Nuvex_DeleteFile),
+        reinterpret_cast<const void*>(e.Nuvex_GetSerialNumber),
+    };
+    for (size_t i = 0; i < std::size(entries); ++i)
+        EXPECT_NE(entries[i], nullptr) << "entry point " << i + 1;
+    // Without a previous initialisation the library answers this one itself.
+    EXPECT_EQ(nuvex.Nuvex_Deinitialize(), S_OK);
 }

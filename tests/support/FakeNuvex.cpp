@@ -4,12 +4,12 @@
 
 CFakeNuvex* CFakeNuvex::s_current = nullptr;
 
-CFakeNuvex::CFakeNuvex() {
+CFakeNuvex::CFakeNuvex() : m_previous(s_current) {
     s_current = this;
 }
 
 CFakeNuvex::~CFakeNuvex() {
-    s_current = nullptr;
+    s_current = m_previous;
 }
 
 CFakeNuvex& CFakeNuvex::Current() {

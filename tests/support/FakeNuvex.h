@@ -2,7 +2,7 @@
 // A scripted display-device library behind a CNuvexLibrary entry-point table: devices with their
 // types and serial numbers, per-export failure injection, a record of every page added and every
 // string sent, and the callbacks the program registered, so a test can play the library's
-// notifications. One instance is current at a time (the entry points are plain functions).
+// notifications. The entry points are plain functions: they reach the newest living instance.
 
 #include "app/NuvexLibrary.h"
 
@@ -81,6 +81,7 @@ private:
     static HRESULT WINAPI GetSerialNumber(NuvexDevice device, wchar_t* serial, DWORD cch);
 
     static CFakeNuvex* s_current;
+    CFakeNuvex* m_previous;
 
     mutable std::recursive_mutex m_lock;
     std::map<NuvexDevice, Device> m_devices;
