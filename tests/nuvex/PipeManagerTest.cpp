@@ -333,3 +333,16 @@ TEST(PipeManager, TransferTooShortForAHeaderGetsNoReply) {
     EXPECT_EQ(capture.Count(L"CTransferHandlerThread::DoThreadProc() - invalid input size\n"), 1u);
     EXPECT_TRUE(pipe.Packets().empty());
 }
+
+TEST(PipeManager, UnfinishedTransfersAreFreedWithTheManager) {
+    CDebugOutputCapture capture;
+    CRecordingPipe pipe;
+    {
+        CPipeManager manager;
+        manager.SetTransmit(&pipe);
+        const auto packets = CStandinService::BuildPackets(9, kTransferRequest, 19, Bytes(1500), 4);
+        manager.Recieve(1, static_cast<DWORD>(packets[0].size()), packets[0].data());
+    }
+    EXPECT_EQ(capture.Count(L"Freeing partially constructed transfer 9 (Not Finished)\n"), 1u);
+    EXPECT_TRUE(pipe.Packets().empty());
+}
