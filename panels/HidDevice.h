@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+// The toolchain's HID headers declare the driver's functions without C linkage.
+extern "C" {
 #include <hidsdi.h>
+}
 
 #include <memory>
 
