@@ -37,7 +37,6 @@ public:
     IHidFeatureDevice& FeatureDevice() { return *m_feature; }
     const HIDP_CAPS& Capabilities() const { return m_caps; }
     std::unique_ptr<IPanelDeviceData>& PanelData() { return m_panelData; }
-    const std::wstring& Path() const { return m_path; }
 
 private:
     static DWORD WINAPI ReadThreadProc(void* record);

@@ -128,24 +128,19 @@ IHidInputDevice::ReadResult FakeHidDevice::Read(BYTE* buffer, DWORD length, DWOR
             if (!removed && !m_reads.empty()) {
                 QueuedRead next = std::move(m_reads.front());
                 m_reads.pop_front();
-                m_reading = false;
                 if (next.fails)
                     return IHidInputDevice::ReadResult::Failed;
                 memcpy(buffer, next.report.data(), std::min<size_t>(length, next.report.size()));
                 count = static_cast<DWORD>(next.report.size());
                 return IHidInputDevice::ReadResult::Report;
             }
-            m_reading = true;
             SetEvent(m_idle.get());
         }
         // A removed device's reads never complete: only the stop event ends the wait.
         HANDLE objects[] = {stopEvent, m_readAvailable.get()};
         DWORD wait = WaitForMultipleObjects(removed ? 1 : 2, objects, FALSE, kReadWaitSliceMs);
-        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) {
-            std::lock_guard<std::mutex> lock(m_lock);
-            m_reading = false;
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED)
             return IHidInputDevice::ReadResult::Stopped;
-        }
     }
 }
 
@@ -177,11 +172,6 @@ int FakeHidDevice::OpenFeatureHandles() const {
 int FakeHidDevice::OpenInputHandles() const {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_openInputHandles;
-}
-
-bool FakeHidDevice::IsReading() const {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_reading;
 }
 
 FakeHidDevice& FakeHidDriver::AddDevice(const std::wstring& path, USHORT vendorId, USHORT productId,

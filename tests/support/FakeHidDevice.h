@@ -45,8 +45,6 @@ public:
     int FeatureOpens() const;
     int OpenFeatureHandles() const;
     int OpenInputHandles() const;
-    // Set while a read is waiting for input.
-    bool IsReading() const;
 
 private:
     friend class FakeHidDriver;
@@ -70,7 +68,6 @@ private:
     std::deque<QueuedRead> m_reads;
     std::vector<Report> m_written;
     bool m_removed = false;
-    bool m_reading = false;
     int m_attributeReads = 0;
     int m_featureOpens = 0;
     int m_openFeatureHandles = 0;
