@@ -43,6 +43,8 @@ void CDisplayDeviceRouter::FinalizeNuvex() {
     m_devices.clear();
 }
 
+// The device's position among the known devices of its type. A device announced again (by its
+// arrival and by the enumeration) is not counted against itself, so it keeps its position.
 DWORD CDisplayDeviceRouter::CountDevicesOfType(NuvexDevice device) {
     GUID type = {};
     if (FAILED(m_library.Nuvex_GetDeviceType(device, &type)))
