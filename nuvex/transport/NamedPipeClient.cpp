@@ -79,8 +79,11 @@ DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) {
 
 void CNamedPipeClient::ReaderThread() {
     if (OpenPipe()) {
+        // Reading before Connect returns, so that a request sent right after it is not refused.
+        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
+        m_reading = buffer != nullptr;
         SetEvent(m_connected.get());
-        ReadThread_Read();
+        ReadThread_Read(buffer.get());
     }
     SetEvent(m_readerEnded.get());
 }
@@ -102,26 +105,23 @@ bool CNamedPipeClient::OpenPipe() {
     return true;
 }
 
-void CNamedPipeClient::ReadThread_Read() {
+void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
     const auto source = reinterpret_cast<PipeSourceToken>(this);
     if (m_sink != nullptr)
         m_sink->OnPipeConnect(source);
-    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
-    if (buffer) {
-        m_reading = true;
+    if (buffer != nullptr) {
         for (;;) {
             COverLapped read;
             if (!read.IsValid())
                 break;
             DWORD bytesRead = 0;
             const HANDLE pipe = m_pipe;
-            const BOOL started =
-                ReadFile(pipe, buffer.get(), m_readBufferSize, nullptr, read.Get());
+            const BOOL started = ReadFile(pipe, buffer, m_readBufferSize, nullptr, read.Get());
             if (FinishOperation(L"ReadFile", started, read, pipe, &bytesRead, INFINITE) !=
                 COverLapped::Completed)
                 break;
             if (m_sink != nullptr)
-                m_sink->OnPipeRecieve(source, bytesRead, buffer.get());
+                m_sink->OnPipeRecieve(source, bytesRead, buffer);
             else
                 DebugLine(L"CNamedPipeClient::ReadThread_Read() - no event handler set\n");
         }

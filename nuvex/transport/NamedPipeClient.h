@@ -38,7 +38,7 @@ private:
     static DWORD WINAPI ReaderThreadProc(void* parameter);
     void ReaderThread();
     bool OpenPipe();
-    void ReadThread_Read();
+    void ReadThread_Read(BYTE* buffer);
     void StopReader();
     int FinishOperation(const wchar_t* operation, BOOL started, COverLapped& operationRecord,
                         HANDLE pipe, DWORD* transferred, DWORD timeoutMs);
