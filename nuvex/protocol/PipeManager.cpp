@@ -100,7 +100,7 @@ bool CPipeManager::WritePackets(PipeSourceToken source, DWORD contextId, BYTE bT
         return false;
     }
     const TransferHeader transferHeader{dwMessage, bType, 0xFF, 0xFFFF, cbIn, cbOut};
-    const auto* source_data = static_cast<const BYTE*>(data);
+    const auto* nextData = static_cast<const BYTE*>(data);
     for (ULONGLONG number = 1; number <= packetCount; ++number) {
         std::memset(packet.get(), 0, kPacketPayloadLimit + sizeof(PacketHeader));
         const auto payload =
@@ -115,9 +115,9 @@ bool CPipeManager::WritePackets(PipeSourceToken source, DWORD contextId, BYTE bT
             room += sizeof(transferHeader);
             roomBytes -= sizeof(transferHeader);
         }
-        if (source_data != nullptr) {
-            std::memcpy(room, source_data, roomBytes);
-            source_data += roomBytes;
+        if (nextData != nullptr) {
+            std::memcpy(room, nextData, roomBytes);
+            nextData += roomBytes;
         }
         remaining -= payload;
         if (!transmit->PipeWrite(source, payload + sizeof(PacketHeader), packet.get(), timeoutMs)) {

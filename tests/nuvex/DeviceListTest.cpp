@@ -217,3 +217,14 @@ TEST_F(DeviceListTest, AllZeroIdIsRegisteredButRefusedByCallbackRegistration) {
     EXPECT_EQ(m_exports.RegisterPageCallback(device, OnPage, &m_calls), E_HANDLE);
     EXPECT_EQ(m_exports.RegisterSoftButtonCallback(device, OnButtons, &m_calls), E_HANDLE);
 }
+
+TEST(DeviceList, ProcessRunningEventExistsWhileTheLibraryObjectDoes) {
+    const wchar_t* name = L"Harmel_Nuvex_PageManager_Process_Running";
+    {
+        CDeviceList list;
+        UniqueHandle opened(OpenEventW(SYNCHRONIZE, FALSE, name));
+        EXPECT_TRUE(opened);
+        EXPECT_EQ(WaitForSingleObject(opened.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+    EXPECT_FALSE(UniqueHandle(OpenEventW(SYNCHRONIZE, FALSE, name)));
+}
