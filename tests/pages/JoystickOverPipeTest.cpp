@@ -1,0 +1,84 @@
+#include "app/DisplayDeviceRouter.h"
+#include "app/Dravik.h"
+#include "pages/joystick/OrvikPageFactories.h"
+#include "standins/nuvex-service/StandinService.h"
+#include "tests/pages/OrvikPageRig.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The application's display-device side reduced to the router's refresh.
+class CRefreshThroughRouter : public IDisplayDevices {
+public:
+    explicit CRefreshThroughRouter(CDisplayDeviceRouter& router) : m_router(router) {}
+
+    void LoadGaugeAssignments() override {}
+    void SaveGaugeAssignments() override {}
+    bool IsNuvexServiceRunning() override { return false; }
+    bool InitializeNuvex(const PageMap&) override { return false; }
+    void FinalizeNuvex() override {}
+    void RefreshPage(IPage* page) override { m_router.RefreshPage(page); }
+    std::wstring GetAssignedGauge(NuvexDevice) override { return {}; }
+    void SetAssignedGauge(NuvexDevice, const std::wstring&) override {}
+
+private:
+    CDisplayDeviceRouter& m_router;
+};
+
+std::wstring ProgramFolderPath(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+} // namespace
+
+// The pages and the router over the real library and the stand-in service: device types, the
+// callbacks on the library's threads and the lines on the virtual joystick.
+TEST(JoystickOverPipe, PagesShowAndFollowTheButtons) {
+    ASSERT_TRUE(Simulator().IsLoaded()); // reset before any page maps its events
+    CStandinService service;
+    service.AddDevice(StandinDeviceConfig::Joystick(L"JOY-1"));
+    ASSERT_TRUE(service.Start());
+
+    CNuvexLibrary nuvex(ProgramFolderPath(L"Nuvex.dll").c_str());
+    ASSERT_TRUE(nuvex.IsLoaded());
+    const NuvexEntryPoints saved = GetNuvexLibrary().EntryPoints();
+    GetNuvexLibrary().InjectEntryPoints(nuvex.EntryPoints());
+    {
+        CDisplayDeviceRouter router(GetNuvexLibrary());
+        DravikComponents components;
+        components.displayDevices = std::make_unique<CRefreshThroughRouter>(router);
+        CDravik owner(std::move(components));
+
+        CPageFactories factories;
+        AddOrvikPageFactories(factories);
+        PageMap pages;
+        pages.emplace(1,
+                      factories.Get(PageKind::OrvikComNav)({1, &owner, L"CPage_Orvik_Com", true}));
+        pages.emplace(2, factories.Get(PageKind::OrvikDme)({2, &owner, L"CPage_Orvik_Dme", false}));
+        for (auto& [id, page] : pages)
+            page->OnSimInitialize(nullptr);
+
+        ASSERT_TRUE(router.InitializeNuvex(pages));
+        ASSERT_TRUE(service.WaitForArrivals());
+        EXPECT_TRUE(service.WaitForLine(L"JOY-1", 0, L"  COM1    NAV1  "));
+        EXPECT_TRUE(service.WaitForLine(L"JOY-1", 1, L"[100.00] 100.00 "));
+
+        EXPECT_EQ(service.PressSoftButtons(L"JOY-1", 4), S_OK);
+        EXPECT_TRUE(service.WaitForLine(L"JOY-1", 2, L">100.00  100.00 "));
+
+        EXPECT_EQ(service.ChangePage(L"JOY-1", 2), S_OK);
+        EXPECT_TRUE(service.WaitForLine(L"JOY-1", 0, L" DME     [R1]"));
+        EXPECT_EQ(service.PressSoftButtons(L"JOY-1", 5), S_OK);
+        EXPECT_TRUE(service.WaitForLine(L"JOY-1", 0, L" DME     [R2]"));
+
+        router.FinalizeNuvex();
+        EXPECT_TRUE(service.Faults().empty());
+    }
+    GetNuvexLibrary().InjectEntryPoints(saved);
+}
