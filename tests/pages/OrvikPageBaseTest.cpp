@@ -6,6 +6,7 @@
 #include "pages/joystick/Page_Orvik_VorHdg.h"
 #include "pages/joystick/Page_Orvik_Xpndr.h"
 #include "tests/pages/OrvikPageRig.h"
+#include "common/UniqueHandle.h"
 #include "tests/support/TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,12 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-bool Traced(const CTraceCapture& trace, const std::wstring& line) {
-    return trace.Contains(line);
+constexpr int kConcurrentSteps = 300;
+
+DWORD WINAPI PressDownRepeatedly(void* page) {
+    for (int i = 0; i < kConcurrentSteps; ++i)
+        static_cast<CPage_Orvik_Base*>(page)->OnButtonPress(CPage_Orvik_Base::SoftButton_Down);
+    return 0;
 }
 
 } // namespace
@@ -93,7 +98,7 @@ TEST(OrvikPage, FailedLibraryCallsKeepThePageOffTheDevice) {
         bool activated = false;
         EXPECT_FALSE(rig.Page().AddToDevice(kJoystick, true, &activated));
         EXPECT_EQ(rig.LinesSent(), 0u);
-        EXPECT_TRUE(Traced(trace, c.trace));
+        EXPECT_TRUE(trace.Contains(c.trace));
     }
 }
 
@@ -138,7 +143,7 @@ TEST(OrvikPage, DataOfTheWrongSizeOrUnchangedIsNotShown) {
 
     // A record of the COM/NAV page's size is not an ADF record.
     rig.Feed(CPage_Orvik_Com::Record{0x1850, 0, 0, 0});
-    EXPECT_TRUE(Traced(trace, L"  CPage_Orvik_Adf::OnSimRecieveData - Data Format Size Mismatch"));
+    EXPECT_TRUE(trace.Contains(L"  CPage_Orvik_Adf::OnSimRecieveData - Data Format Size Mismatch"));
     // The all-zero record the page starts with.
     rig.Feed(CPage_Orvik_Adf::Record{});
     EXPECT_EQ(rig.LinesSent(), before);
@@ -159,7 +164,7 @@ TEST(OrvikPage, ActivationFormatsTheStoredRecordBeforeItIsSent) {
 
     CTraceCapture trace;
     rig.Nuvex().RaisePageChange(kJoystick, COrvikPageRig::kPageId, true);
-    EXPECT_TRUE(Traced(trace, L"  \nPAGE_ACTIVATED : CPage_Orvik_Dme\n"));
+    EXPECT_TRUE(trace.Contains(L"  \nPAGE_ACTIVATED : CPage_Orvik_Dme\n"));
     EXPECT_EQ(rig.Shown(), (Lines{L" DME     [R1]", L" 0003.0 NM", L" 0090.0 Knots"}));
 }
 
@@ -259,10 +264,24 @@ TEST(OrvikPage, DataDefinitions) {
 TEST(OrvikPage, InitializationTraces) {
     CTraceCapture trace;
     COrvikPageRig rig(PageKind::OrvikAutopilot);
-    EXPECT_TRUE(Traced(trace, L"  CPage_Orvik_Autopilot::OnSimInitialize"));
-    EXPECT_TRUE(Traced(trace, L"  CPage_Orvik_Autopilot::OnSimInitialize - "
-                              L"SimConnect_AddToDataDefinition(autopilot altitude lock var) "
-                              L"returned 00000000\n"));
-    EXPECT_TRUE(Traced(trace, L"  CPage_Orvik_Autopilot::OnSimInitialize - "
-                              L"SimConnect_SetNotificationGroupPriority returned 00000000\n"));
+    EXPECT_TRUE(trace.Contains(L"  CPage_Orvik_Autopilot::OnSimInitialize"));
+    EXPECT_TRUE(trace.Contains(L"  CPage_Orvik_Autopilot::OnSimInitialize - "
+                               L"SimConnect_AddToDataDefinition(autopilot altitude lock var) "
+                               L"returned 00000000\n"));
+    EXPECT_TRUE(trace.Contains(L"  CPage_Orvik_Autopilot::OnSimInitialize - "
+                               L"SimConnect_SetNotificationGroupPriority returned 00000000\n"));
+}
+
+TEST(OrvikPage, ButtonsAndDataFromTwoThreads) {
+    COrvikPageRig rig(PageKind::OrvikComNav, true);
+    UniqueHandle presser(CreateThread(nullptr, 0, PressDownRepeatedly, &rig.Page(), 0, nullptr));
+    ASSERT_TRUE(presser);
+    for (int i = 0; i < kConcurrentSteps; ++i)
+        rig.Feed(CPage_Orvik_Com::Record{0x1800 + (i & 0xFF), 0, 0, 0});
+    ASSERT_EQ(WaitForSingleObject(presser.get(), 10000), WAIT_OBJECT_0);
+
+    // Down cycles through the six selections without events.
+    EXPECT_EQ(rig.Page().SelectionState(), static_cast<DWORD>(kConcurrentSteps % 6));
+    EXPECT_TRUE(rig.Events().empty());
+    EXPECT_EQ(rig.Shown(), (Lines{rig.Page().Line(0), rig.Page().Line(1), rig.Page().Line(2)}));
 }
