@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <numbers>
 
 namespace {
@@ -215,6 +216,10 @@ TEST(VorHdgPage, Lines) {
             {set, "U S", {L"  VOR     HDG   ", L"  180\u00B0    331\u00B0\u00AB ", L""}},
             // Two pi radians is just above 360 degrees after the conversion.
             {{2 * pi, 1.0}, "", {L"  VOR     HDG   ", L" >000\u00B0    057\u00B0  ", L""}},
+            // An angle that is no number shows as 000 rather than whatever the cast makes of it.
+            {{std::numeric_limits<double>::quiet_NaN(), 0},
+             "",
+             {L"  VOR     HDG   ", L" >000\u00B0    000\u00B0  ", L""}},
         });
 }
 
