@@ -1,12 +1,10 @@
 #pragma once
-// The application's side of the display-device library: binds it, keeps one
-// record per known display device, offers the pages to every device that
-// arrives and routes each device's page changes and soft buttons to the right
-// page. The application owns one and forwards to it.
+// The application's side of the display-device library: binds it, keeps one record per known
+// display device, offers the pages to every device that arrives and routes each device's page
+// changes and soft buttons to the right page. The application owns one and forwards to it.
 //
-// The library calls in on its own notification threads. The records are guarded
-// by the device lock, which is never held while a page or the library is
-// called.
+// The library calls in on its own notification threads. The records are guarded by the device lock,
+// which is never held while a page or the library is called.
 
 #include "app/DisplayDevices.h"
 #include "app/IPage.h"
@@ -24,8 +22,7 @@ struct DisplayDeviceRecord {
     DWORD activePage;  // kNoActivePage once the device reported that none of ours
                        // is shown
     DWORD lastButtons; // the soft-button state of the previous report
-    // The library copies up to 16 characters and no terminator: keep room for
-    // one.
+    // The library copies up to 16 characters and no terminator: keep room for one.
     wchar_t serialNumber[kSerialChars + 1];
 };
 
@@ -38,9 +35,9 @@ public:
     CDisplayDeviceRouter(const CDisplayDeviceRouter&) = delete;
     CDisplayDeviceRouter& operator=(const CDisplayDeviceRouter&) = delete;
 
-    // Connects, registers for arrivals and removals and offers `pages` to the
-    // devices already present. The map is read without a lock: it must outlive
-    // the binding and stay unchanged until FinalizeNuvex.
+    // Connects, registers for arrivals and removals and offers `pages` to the devices already
+    // present. The map is read without a lock: it must outlive the binding and stay unchanged until
+    // FinalizeNuvex.
     bool InitializeNuvex(const PageMap& pages);
     void FinalizeNuvex();
 

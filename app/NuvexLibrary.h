@@ -1,7 +1,6 @@
 #pragma once
-// The process-wide binding to the display-device client library, loaded at run time from the
-// path in the registry. Every call returns E_NOTIMPL when the library or its entry point is
-// missing.
+// The process-wide binding to the display-device client library, loaded at run time from the path
+// in the registry. Every call returns E_NOTIMPL when the library or its entry point is missing.
 
 #include "nuvex/api/Nuvex.h"
 
@@ -80,8 +79,8 @@ public:
 
     bool IsLoaded() const { return m_library != nullptr; }
     const NuvexEntryPoints& EntryPoints() const { return m_entryPoints; }
-    // Test seam: every later call goes through `entryPoints` instead (a loaded library stays
-    // loaded until destruction). Not for use while other threads call.
+    // Test seam: every later call goes through `entryPoints` instead (a loaded library stays loaded
+    // until destruction). Not for use while other threads call.
     void InjectEntryPoints(const NuvexEntryPoints& entryPoints) { m_entryPoints = entryPoints; }
 
     HRESULT Nuvex_Initialize(const wchar_t* applicationName);

@@ -1,6 +1,5 @@
 #pragma once
-// The factories of the six joystick display pages, one per kind of "Orvik"
-// child element.
+// The factories of the six joystick display pages, one per kind of "Orvik" child element.
 
 #include "app/PageFactory.h"
 

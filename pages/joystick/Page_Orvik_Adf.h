@@ -1,6 +1,6 @@
 #pragma once
-// The ADF page: the sound switch (its ident toggle), the frequency tuned in
-// whole and tenths steps, and the radial.
+// The ADF page: the sound switch (its ident toggle), the frequency tuned in whole and tenths steps,
+// and the radial.
 
 #include "pages/joystick/Page_Orvik_Base.h"
 

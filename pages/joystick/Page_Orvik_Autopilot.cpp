@@ -77,8 +77,7 @@ void CPage_Orvik_Autopilot::FormatLines() {
 }
 
 void CPage_Orvik_Autopilot::CommandLateralMode(DWORD mode) {
-    // Heading, NAV1, approach, back course: ON for the commanded mode, OFF for
-    // the others.
+    // Heading, NAV1, approach, back course: ON for the commanded mode, OFF for the others.
     for (DWORD lateral = 1; lateral < kLateralModeCount; ++lateral) {
         const int on = HeadingOn + static_cast<int>(lateral - 1);
         const int off = HeadingOff + static_cast<int>(lateral - 1);

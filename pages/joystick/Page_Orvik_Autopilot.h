@@ -1,7 +1,6 @@
 #pragma once
-// The autopilot page: altitude hold and its target, the vertical speed target,
-// the master switch and the lateral mode (heading, NAV1, approach, back
-// course).
+// The autopilot page: altitude hold and its target, the vertical speed target, the master switch
+// and the lateral mode (heading, NAV1, approach, back course).
 
 #include "pages/joystick/Page_Orvik_Base.h"
 

@@ -1,13 +1,12 @@
 #pragma once
-// The common part of the joystick display's text pages: three lines and a
-// selection state, added to joystick displays, sent with Nuvex_SetString, fed
-// with the page's simulator data. Each page formats its lines from its data
-// record and turns soft buttons into selection moves and simulator events.
+// The common part of the joystick display's text pages: three lines and a selection state, added to
+// joystick displays, sent with Nuvex_SetString, fed with the page's simulator data. Each page
+// formats its lines from its data record and turns soft buttons into selection moves and simulator
+// events.
 //
-// Pages are called from the main thread and from the display-device library's
-// threads at the same time, so each guards its state, record and lines with its
-// own lock. The lock is never held while the library is called or the displays
-// are refreshed.
+// Pages are called from the main thread and from the display-device library's threads at the same
+// time, so each guards its state, record and lines with its own lock. The lock is never held while
+// the library is called or the displays are refreshed.
 
 #include "app/IPage.h"
 #include "app/SimConnectApi.h"
@@ -42,9 +41,8 @@ public:
     const std::wstring& PageName() const { return m_pageName; }
 
 protected:
-    // One cell of a page's button table: go to `nextState`, or, when `event` is
-    // not kNoEvent, trigger that entry of the page's event ids and keep the
-    // state.
+    // One cell of a page's button table: go to `nextState`, or, when `event` is not kNoEvent,
+    // trigger that entry of the page's event ids and keep the state.
     struct ButtonStep {
         DWORD nextState;
         int event;
@@ -56,38 +54,33 @@ protected:
 
     // With the page lock held: the lines from the stored record and state.
     virtual void FormatLines() = 0;
-    // With the page lock held: the buttons' effect on state and simulator. False
-    // when the press changes nothing, so the lines are neither formatted nor
-    // sent.
+    // With the page lock held: the buttons' effect on state and simulator. False when the press
+    // changes nothing, so the lines are neither formatted nor sent.
     virtual bool ApplyButtons(DWORD buttons) = 0;
-    // Sends the page again to every display that shows it; never with the page
-    // lock held.
+    // Sends the page again to every display that shows it; never with the page lock held.
     void RefreshPage();
 
-    // Steps of OnSimInitialize: label traced, a definition id taken, datums added
-    // with ids 0, 1, 2, ..., events mapped, then the group priority and the lines
-    // of the zero record.
+    // Steps of OnSimInitialize: label traced, a definition id taken, datums added with ids 0, 1, 2,
+    // ..., events mapped, then the group priority and the lines of the zero record.
     void BeginInitialize(const wchar_t* label);
     void AddDatum(const char* datumName, const char* unitsName, simconnect::DataType type,
                   float epsilon, const wchar_t* label);
     static DWORD MapEvent(const char* eventName);
     void EndInitialize(const wchar_t* priorityLabel);
 
-    // The shared data step: a record of the wrong size is dropped with
-    // `mismatchLine`; an unchanged one does nothing; otherwise it is stored,
-    // formatted and sent.
+    // The shared data step: a record of the wrong size is dropped with `mismatchLine`; an unchanged
+    // one does nothing; otherwise it is stored, formatted and sent.
     template <typename Record>
     void ReceiveRecord(const void* data, DWORD size, Record& record, const wchar_t* mismatchLine) {
         ReceiveBytes(data, size, &record, sizeof(Record), mismatchLine);
     }
 
-    // Applies Select, Up and Down in that order, each on the state the previous
-    // one left.
+    // Applies Select, Up and Down in that order, each on the state the previous one left.
     void ApplyButtonTable(DWORD buttons, std::span<const ButtonRow> table, const DWORD* events);
     static void TriggerEvent(DWORD clientEventId);
 
-    // Takes 360 off while above 360 and adds 360 while below 0 (so 360 itself
-    // stays), in one step however far out the value is.
+    // Takes 360 off while above 360 and adds 360 while below 0 (so 360 itself stays), in one step
+    // however far out the value is.
     static double WrapDegrees(double degrees);
 
     // printf-style with wide rules (%wc, %ws) into one line buffer.

@@ -1,7 +1,6 @@
 #pragma once
-// The COM/NAV page: one COM and one NAV radio (1 or 2), active and standby
-// frequencies; swaps them and tunes the standby frequencies in MHz and kHz
-// steps.
+// The COM/NAV page: one COM and one NAV radio (1 or 2), active and standby frequencies; swaps them
+// and tunes the standby frequencies in MHz and kHz steps.
 
 #include "pages/joystick/Page_Orvik_Base.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// The DME page: distance and speed from one of the two DME receivers; Select
-// switches between them.
+// The DME page: distance and speed from one of the two DME receivers; Select switches between them.
 
 #include "pages/joystick/Page_Orvik_Base.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// The VOR/HDG page: the VOR1 course (OBS) and the autopilot's selected heading,
-// each turned in one-degree steps.
+// The VOR/HDG page: the VOR1 course (OBS) and the autopilot's selected heading, each turned in
+// one-degree steps.
 
 #include "pages/joystick/Page_Orvik_Base.h"
 

@@ -73,8 +73,7 @@ TEST_F(RouterTest, DevicesStartOnThePageOfTheirPositionPerType) {
                   L"  CDravik::InitializeNuvex - Nuvex_Initialize returned 00000000\n",
                   L"  CDravik::InitializeNuvex - Nuvex_RegisterDeviceCallback returned "
                   L"00000000\n",
-                  // Each enumerated device: its callbacks, its type, a panel's serial
-                  // number.
+                  // Each enumerated device: its callbacks, its type, a panel's serial number.
                   L"  CDravik::AddDevice - Nuvex_RegisterPageCallback returned "
                   L"00000000\n",
                   L"  CDravik::AddDevice - Nuvex_RegisterSoftButtonChangeCallback "
@@ -103,8 +102,8 @@ TEST_F(RouterTest, DevicesStartOnThePageOfTheirPositionPerType) {
                   L"  CDravik::InitializeNuvex - Nuvex_Enumerate returned 00000000\n",
               }));
 
-    // The n-th joystick is suggested the n-th accepting page; the panel counts on
-    // its own, and until a page accepts it every page is suggested.
+    // The n-th joystick is suggested the n-th accepting page; the panel counts on its own, and
+    // until a page accepts it every page is suggested.
     EXPECT_EQ(PageCalls(1), (Calls{"AddToDevice 0x10 1", "AddToDevice 0x20 1", "AddToDevice 0x30 0",
                                    "AddToDevice 0x40 0"}));
     EXPECT_EQ(PageCalls(2), (Calls{"AddToDevice 0x10 0", "AddToDevice 0x20 1", "AddToDevice 0x30 1",
@@ -227,8 +226,7 @@ TEST_F(RouterTest, PageChangesActivateAndSendThePage) {
     EXPECT_TRUE(trace.Contains(L"  CDravik::OnPageChange - page not found"));
     EXPECT_EQ(ActivePage(kJoystick1), 9u);
 
-    // Leaving our pages: whichever page the report names, no page is active any
-    // more.
+    // Leaving our pages: whichever page the report names, no page is active any more.
     fake.RaisePageChange(kJoystick1, 3, false);
     EXPECT_EQ(ActivePage(kJoystick1), CDisplayDeviceRouter::kNoActivePage);
     fake.RaiseSoftButtons(kJoystick1, 1);
@@ -296,8 +294,7 @@ TEST(Router, InitializeStopsAtTheFirstFailure) {
         EXPECT_EQ(fake.Calls(), c.calls);
     }
 
-    // Without the library every step is not implemented; the first is traced as
-    // such.
+    // Without the library every step is not implemented; the first is traced as such.
     CTraceCapture trace;
     CNuvexLibrary missing(NuvexEntryPoints{});
     CDisplayDeviceRouter router(missing);

@@ -125,8 +125,7 @@ TEST_F(NuvexRegistryTest, LibraryPathComesFromTheRegistry) {
         bool loaded;
     } cases[] = {
         {"terminated text", REG_SZ, path, true, true},
-        // The value's type is ignored and the text is terminated after what was
-        // read.
+        // The value's type is ignored and the text is terminated after what was read.
         {"binary without terminator", REG_BINARY, path, false, true},
         {"file missing", REG_SZ, L"C:\\no such folder\\Nuvex.dll", true, false},
     };

@@ -15,8 +15,8 @@
 inline const NuvexDevice kJoystick = reinterpret_cast<NuvexDevice>(0x10);
 inline const NuvexDevice kPanel = reinterpret_cast<NuvexDevice>(0x20);
 
-// The stand-in simulator, reset once for the whole process: the binding maps each event name
-// once, so the stand-in's mappings must outlive every page.
+// The stand-in simulator, reset once for the whole process: the binding maps each event name once,
+// so the stand-in's mappings must outlive every page.
 CSimConnectStandin& Simulator();
 
 class COrvikPageRig {
@@ -31,8 +31,8 @@ public:
     CPage_Orvik_Base& Page() { return *m_page; }
     CFakeNuvex& Nuvex() { return m_fake; }
 
-    // Presses separated by spaces, each the letters of its buttons: "S", "U", "D", "SD"; "-" is
-    // a report with no bit set.
+    // Presses separated by spaces, each the letters of its buttons: "S", "U", "D", "SD"; "-" is a
+    // report with no bit set.
     void Press(const std::string& presses);
     template <typename Record> void Feed(const Record& record) {
         m_page->OnSimRecieveData(&record, sizeof(record));

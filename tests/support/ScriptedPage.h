@@ -1,7 +1,7 @@
 #pragma once
-// A page whose answers to AddToDevice a test scripts, and which records every
-// operation it receives as text ("AddToDevice 0x10 1", "SendToDevice 0x10",
-// "OnButtonPress 2", ...), with device handles in hex.
+// A page whose answers to AddToDevice a test scripts, and which records every operation it receives
+// as text ("AddToDevice 0x10 1", "SendToDevice 0x10", "OnButtonPress 2", ...), with device handles
+// in hex.
 
 #include "app/IPage.h"
 
@@ -16,8 +16,7 @@ public:
 
     // AddToDevice returns true for these devices only.
     void Accept(NuvexDevice device);
-    // On these devices it asks to be active whatever the suggestion; elsewhere it
-    // follows it.
+    // On these devices it asks to be active whatever the suggestion; elsewhere it follows it.
     void InsistOn(NuvexDevice device);
 
     void OnPageActivated(NuvexDevice device) override;
