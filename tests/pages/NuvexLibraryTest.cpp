@@ -1,7 +1,9 @@
 #include "app/NuvexLibrary.h"
+#include "tests/support/NuvexServiceInstaller.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -176,4 +178,23 @@ TEST_F(NuvexRegistryTest, BindsEveryExportOfTheLibrary) {
         EXPECT_NE(entries[i], nullptr) << "entry point " << i + 1;
     // Without a previous initialisation the library answers this one itself.
     EXPECT_EQ(nuvex.Nuvex_Deinitialize(), S_OK);
+}
+
+TEST(NuvexService, RunningOnlyWhileTheServiceRuns) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring config = std::wstring(temp) + L"pages-service.cfg";
+    std::ofstream(config.c_str()) << "joystick PAGES-JOY\n";
+
+    CNuvexServiceInstaller installer;
+    installer.Delete(); // whatever an interrupted run left behind
+    EXPECT_FALSE(IsNuvexServiceRunning());
+    ASSERT_TRUE(installer.Install(config, L""));
+    EXPECT_FALSE(IsNuvexServiceRunning());
+    ASSERT_TRUE(installer.Start());
+    EXPECT_TRUE(IsNuvexServiceRunning());
+    ASSERT_TRUE(installer.Stop());
+    EXPECT_FALSE(IsNuvexServiceRunning());
+    EXPECT_TRUE(installer.Delete());
+    DeleteFileW(config.c_str());
 }
