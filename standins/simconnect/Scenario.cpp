@@ -11,6 +11,8 @@
 //   event NAME [DATA]            apply a simulator event's effect as the cockpit would,
 //                                e.g. "event COM_STBY_RADIO_SWAP"
 //   log TEXT                     write TEXT to the log
+//   waitfile PATH                hold the flight until the file PATH exists (at most two
+//                                minutes), so a script can finish pressing buttons first
 // Blank lines and lines whose first non-blank character is '#' are ignored. A line that does
 // not parse is reported in the log with its number and skipped; the other steps still run.
 
@@ -30,10 +32,11 @@ struct CommandName {
 };
 
 const CommandName kCommands[] = {
-    {"start", ScenarioCommand::Start}, {"stop", ScenarioCommand::Stop},
-    {"pause", ScenarioCommand::Pause}, {"resume", ScenarioCommand::Resume},
-    {"quit", ScenarioCommand::Quit},   {"set", ScenarioCommand::Set},
-    {"event", ScenarioCommand::Event}, {"log", ScenarioCommand::Log},
+    {"start", ScenarioCommand::Start},       {"stop", ScenarioCommand::Stop},
+    {"pause", ScenarioCommand::Pause},       {"resume", ScenarioCommand::Resume},
+    {"quit", ScenarioCommand::Quit},         {"set", ScenarioCommand::Set},
+    {"event", ScenarioCommand::Event},       {"log", ScenarioCommand::Log},
+    {"waitfile", ScenarioCommand::WaitFile},
 };
 
 std::string Trim(const std::string& text) {
@@ -111,6 +114,9 @@ std::string ParseArguments(ScenarioStep& step, const std::string& rest) {
     case ScenarioCommand::Log:
         step.name = rest;
         return {};
+    case ScenarioCommand::WaitFile:
+        step.name = rest;
+        return rest.empty() ? "waitfile needs a path" : std::string();
     default:
         return rest.empty() ? std::string() : "this command takes no arguments";
     }

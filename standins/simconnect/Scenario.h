@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-enum class ScenarioCommand { Start, Stop, Pause, Resume, Quit, Set, Event, Log };
+enum class ScenarioCommand { Start, Stop, Pause, Resume, Quit, Set, Event, Log, WaitFile };
 
 struct ScenarioStep {
     unsigned line; // 1-based line of the file
     DWORD delayMs; // wait after the previous step
     ScenarioCommand command;
-    std::string name;  // set: variable; event: event name; log: the text
+    std::string name;  // set: variable; event: event name; log: the text; waitfile: the path
     std::string units; // set
     double value;      // set
     DWORD data;        // event

@@ -4,7 +4,40 @@
 
 namespace {
 constexpr DWORD kStopTimeoutMs = 5000;
+constexpr DWORD kWaitFileTimeoutMs = 120000;
+// A change notification wakes the wait at once; the slice only covers a folder whose changes
+// are not reported.
+constexpr DWORD kWaitFileSliceMs = 500;
+
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindCloseChangeNotification(h); }
+};
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+// Waits until `path` exists, the stop event is set or the time-out passes; false when stopped.
+bool WaitForFile(const std::string& path, HANDLE stop) {
+    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+    UniqueResource<ChangeNotificationTraits> change(::FindFirstChangeNotificationA(
+        folder.empty() ? "." : folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
+    const ULONGLONG deadline = ::GetTickCount64() + kWaitFileTimeoutMs;
+    while (!Exists(path) && ::GetTickCount64() < deadline) {
+        HANDLE handles[] = {stop, change.get()};
+        const DWORD count = change ? 2 : 1;
+        const DWORD woke = ::WaitForMultipleObjects(count, handles, FALSE, kWaitFileSliceMs);
+        if (woke == WAIT_OBJECT_0)
+            return false;
+        if (woke == WAIT_OBJECT_0 + 1)
+            ::FindNextChangeNotification(change.get());
+    }
+    return true;
+}
+} // namespace
 
 // Owned by the thread, so a thread that outlives a timed-out Stop still has what it uses.
 struct CScenarioRunner::Context {
@@ -49,6 +82,9 @@ DWORD WINAPI CScenarioRunner::ThreadProc(void* parameter) {
     auto* context = static_cast<Context*>(parameter);
     for (const ScenarioStep& step : context->steps) {
         if (::WaitForSingleObject(context->stop.get(), step.delayMs) != WAIT_TIMEOUT)
+            break;
+        if (step.command == ScenarioCommand::WaitFile &&
+            !WaitForFile(step.name, context->stop.get()))
             break;
         context->target.RunStep(step);
     }

@@ -575,5 +575,11 @@ void CSimulator::RunStep(const ScenarioStep& step) {
         break;
     case ScenarioCommand::Log:
         break;
+    case ScenarioCommand::WaitFile:
+        m_log.Write("scenario: %s %s", step.name.c_str(),
+                    ::GetFileAttributesA(step.name.c_str()) != INVALID_FILE_ATTRIBUTES
+                        ? "is there"
+                        : "did not appear in time");
+        break;
     }
 }

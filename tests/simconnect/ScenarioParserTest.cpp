@@ -15,15 +15,17 @@ TEST(ScenarioParserTest, ReadsEachCommandWithItsDelayAndArguments) {
                                      "event XPNDR_1_INC\n"
                                      "10 event COWLFLAP1_SET 16383\n"
                                      "log tuned  the radios\n"
-                                     "1000 QUIT\n",
+                                     "1000 QUIT\n"
+                                     "waitfile C:\\demo\\go now.txt\n",
                                      errors);
     EXPECT_TRUE(errors.empty());
-    ASSERT_EQ(steps.size(), 9u);
-    const ScenarioCommand commands[] = {
-        ScenarioCommand::Start,  ScenarioCommand::Stop, ScenarioCommand::Pause,
-        ScenarioCommand::Resume, ScenarioCommand::Set,  ScenarioCommand::Event,
-        ScenarioCommand::Event,  ScenarioCommand::Log,  ScenarioCommand::Quit};
-    const DWORD delays[] = {500, 0, 0, 0, 200, 0, 10, 0, 1000};
+    ASSERT_EQ(steps.size(), 10u);
+    const ScenarioCommand commands[] = {ScenarioCommand::Start, ScenarioCommand::Stop,
+                                        ScenarioCommand::Pause, ScenarioCommand::Resume,
+                                        ScenarioCommand::Set,   ScenarioCommand::Event,
+                                        ScenarioCommand::Event, ScenarioCommand::Log,
+                                        ScenarioCommand::Quit,  ScenarioCommand::WaitFile};
+    const DWORD delays[] = {500, 0, 0, 0, 200, 0, 10, 0, 1000, 0};
     for (size_t i = 0; i < steps.size(); ++i) {
         EXPECT_EQ(steps[i].command, commands[i]) << i;
         EXPECT_EQ(steps[i].delayMs, delays[i]) << i;
@@ -36,6 +38,7 @@ TEST(ScenarioParserTest, ReadsEachCommandWithItsDelayAndArguments) {
     EXPECT_EQ(steps[5].name, "XPNDR_1_INC");
     EXPECT_EQ(steps[6].data, 16383u);
     EXPECT_EQ(steps[7].name, "tuned  the radios");
+    EXPECT_EQ(steps[9].name, "C:\\demo\\go now.txt");
 }
 
 TEST(ScenarioParserTest, BadLinesAreReportedWithTheirNumberAndSkipped) {
@@ -51,6 +54,7 @@ TEST(ScenarioParserTest, BadLinesAreReportedWithTheirNumberAndSkipped) {
         "event",                 // missing event name
         "event AP_MASTER minus", // data not a number
         "event AP_MASTER 1 2",   // too many arguments
+        "waitfile",              // missing path
     };
     for (const char* line : badLines) {
         std::vector<std::string> errors;

@@ -407,4 +407,38 @@ TEST_F(SimConnectStandinTest, CloseStopsAWaitingScenarioAtOnce) {
     EXPECT_FALSE(sim.GetVariable("LIGHT NAV", "Bool").has_value());
 }
 
+// A script holds the flight with waitfile until it has done its part; Close still ends the wait.
+TEST_F(SimConnectStandinTest, WaitFileHoldsTheFlightUntilTheFileAppears) {
+    const std::wstring scenarioPath = TempPath(L"standin-waitfile-scenario.txt");
+    const std::wstring goPath = TempPath(L"standin-waitfile-go.txt");
+    const std::string goNarrow(goPath.begin(), goPath.end());
+    ::DeleteFileW(goPath.c_str());
+    std::ofstream(std::filesystem::path(scenarioPath)) << "waitfile " << goNarrow << "\nquit\n";
+    EnvironmentVariable scenario(L"DRAVIK_SIM_SCENARIO", scenarioPath);
+    ASSERT_EQ(client.Open(), S_OK);
+    ASSERT_TRUE(EventSignalled(5000));
+    ASSERT_EQ(client.Dispatch().size(), 1u); // the open acknowledgement, and no quit yet
+    EXPECT_TRUE(client.Dispatch().empty());
+
+    std::ofstream(std::filesystem::path(goPath)) << "go\n";
+    ASSERT_TRUE(EventSignalled(5000)) << "the flight goes on once the file is there";
+    const auto messages = client.Dispatch();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(MessageId(messages[0]), RecvIdQuit);
+    client.close(client.connection);
+    ::DeleteFileW(goPath.c_str());
+}
+
+TEST_F(SimConnectStandinTest, CloseEndsAWaitFileAtOnce) {
+    const std::wstring scenarioPath = TempPath(L"standin-waitfile-close.txt");
+    std::ofstream(std::filesystem::path(scenarioPath)) << "waitfile C:\\no\\such\\file.txt\n"
+                                                          "set LIGHT NAV|Bool|1\n";
+    EnvironmentVariable scenario(L"DRAVIK_SIM_SCENARIO", scenarioPath);
+    ASSERT_EQ(client.Open(), S_OK);
+    const ULONGLONG before = ::GetTickCount64();
+    EXPECT_EQ(client.close(client.connection), S_OK);
+    EXPECT_LT(::GetTickCount64() - before, 2000u);
+    EXPECT_FALSE(sim.GetVariable("LIGHT NAV", "Bool").has_value());
+}
+
 } // namespace
