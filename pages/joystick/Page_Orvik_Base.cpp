@@ -36,24 +36,40 @@ bool CPage_Orvik_Base::AddToDevice(NuvexDevice device, bool activate, bool* acti
     return true;
 }
 
+CPage_Orvik_Base::ShownLines CPage_Orvik_Base::CopyLines() {
+    ShownLines lines = {};
+    std::lock_guard<std::mutex> lock(m_pageLock);
+    for (int i = 0; i < kLineCount; ++i) {
+        m_lines[i][kDisplayChars] = L'\0';
+        wcscpy(lines[i].data(), m_lines[i]);
+    }
+    return lines;
+}
+
+void CPage_Orvik_Base::SendLines(NuvexDevice device, const ShownLines& lines) {
+    CNuvexLibrary& nuvex = GetNuvexLibrary();
+    for (int i = 0; i < kLineCount; ++i) {
+        const DWORD length = static_cast<DWORD>(wcslen(lines[i].data()));
+        HRESULT hr = nuvex.Nuvex_SetString(device, PageId(), i, length, lines[i].data());
+        wchar_t label[64] = {};
+        _snwprintf(label, _countof(label) - 1, L"Nuvex_SetString(%d, \"%ws\")", i, lines[i].data());
+        TraceResult(hr, label);
+    }
+}
+
 void CPage_Orvik_Base::SendToDevice(NuvexDevice device, const GUID& deviceType) {
     if (!IsDeviceType(deviceType, kDeviceTypeOrvik))
         return;
-    wchar_t lines[kLineCount][kDisplayChars + 1] = {};
-    {
-        std::lock_guard<std::mutex> lock(m_pageLock);
-        for (int i = 0; i < kLineCount; ++i) {
-            m_lines[i][kDisplayChars] = L'\0';
-            wcscpy(lines[i], m_lines[i]);
-        }
-    }
-    CNuvexLibrary& nuvex = GetNuvexLibrary();
-    for (int i = 0; i < kLineCount; ++i) {
-        const DWORD length = static_cast<DWORD>(wcslen(lines[i]));
-        HRESULT hr = nuvex.Nuvex_SetString(device, PageId(), i, length, lines[i]);
-        wchar_t label[64] = {};
-        _snwprintf(label, _countof(label) - 1, L"Nuvex_SetString(%d, \"%ws\")", i, lines[i]);
-        TraceResult(hr, label);
+    // Buttons (the library's threads) and simulator data (the main thread) both refresh the
+    // page, and their sends may overtake each other: an older copy landing last would stay on
+    // the display. So a sender whose lines changed while it sent them sends again.
+    ShownLines sent = CopyLines();
+    for (;;) {
+        SendLines(device, sent);
+        ShownLines current = CopyLines();
+        if (current == sent)
+            return;
+        sent = current;
     }
 }
 

@@ -90,6 +90,10 @@ protected:
     DWORD m_state = 0;
 
 private:
+    using ShownLines = std::array<std::array<wchar_t, kDisplayChars + 1>, kLineCount>;
+
+    ShownLines CopyLines();
+    void SendLines(NuvexDevice device, const ShownLines& lines);
     void ReceiveBytes(const void* data, DWORD size, void* record, size_t recordSize,
                       const wchar_t* mismatchLine);
 

@@ -156,6 +156,20 @@ TEST(OrvikPage, DataOfTheWrongSizeOrUnchangedIsNotShown) {
     EXPECT_EQ(rig.LinesSent(), before + 3);
 }
 
+// A press formats its lines and sends them; simulator data arriving on the main thread while
+// they are on their way sends newer lines, which the press's older ones must not overwrite.
+TEST(OrvikPage, LinesThatChangeWhileBeingSentAreSentAgain) {
+    COrvikPageRig rig(PageKind::OrvikComNav, true);
+    rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1970, 0x1050, 0x1390});
+    rig.Press("D S");
+    rig.Nuvex().BeforeNextSetString([&] {
+        rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1870, 0x1050, 0x1390});
+    });
+    rig.Press("D");
+    EXPECT_EQ(rig.Shown(),
+              (Lines{L"  COM1    NAV1  ", L" 121.50  110.50 ", L"\u00BB118.70  113.90 "}));
+}
+
 TEST(OrvikPage, ActivationFormatsTheStoredRecordBeforeItIsSent) {
     COrvikPageRig rig(PageKind::OrvikDme);
     rig.Nuvex().RaisePageChange(kJoystick, 5, true); // the user went to another page

@@ -1,5 +1,7 @@
 #include "tests/support/FakeNuvex.h"
 
+#include <utility>
+
 #include <algorithm>
 
 CFakeNuvex* CFakeNuvex::s_current = nullptr;
@@ -205,9 +207,21 @@ HRESULT WINAPI CFakeNuvex::AddPage(NuvexDevice device, DWORD page, DWORD flags) 
     return S_OK;
 }
 
+void CFakeNuvex::BeforeNextSetString(std::function<void()> action) {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_beforeNextSetString = std::move(action);
+}
+
 HRESULT WINAPI CFakeNuvex::SetString(NuvexDevice device, DWORD page, DWORD index, DWORD cch,
                                      const wchar_t* text) {
     CFakeNuvex& fake = Current();
+    std::function<void()> before;
+    {
+        std::lock_guard<std::recursive_mutex> lock(fake.m_lock);
+        before = std::exchange(fake.m_beforeNextSetString, nullptr);
+    }
+    if (before)
+        before();
     HRESULT hr = S_OK;
     if (!fake.Enter("Nuvex_SetString", hr))
         return hr;

@@ -6,6 +6,7 @@
 
 #include "app/NuvexLibrary.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -50,6 +51,10 @@ public:
     void RaisePageChange(NuvexDevice device, DWORD page, bool activated);
     void RaiseSoftButtons(NuvexDevice device, DWORD buttons);
 
+    // Runs `action` once, on the thread of the next Nuvex_SetString, before that string is
+    // taken: what happens meanwhile on another thread, played at the worst moment.
+    void BeforeNextSetString(std::function<void()> action);
+
     std::vector<std::string> Calls() const; // export names in call order
     std::vector<AddedPage> AddedPages() const;
     std::vector<SentString> SentStrings() const;
@@ -89,6 +94,7 @@ private:
     std::vector<std::string> m_calls;
     std::vector<AddedPage> m_addedPages;
     std::vector<SentString> m_sentStrings;
+    std::function<void()> m_beforeNextSetString;
     DeviceCallback m_deviceCallback = nullptr;
     void* m_deviceContext = nullptr;
     std::map<NuvexDevice, DeviceCallbacks> m_callbacks;
