@@ -1,5 +1,7 @@
 #include "panels/LampProgrammingFile.h"
 
+#include "app/XmlDom.h"
+
 #include <ole2.h>
 #include <shlobj.h>
 
@@ -12,60 +14,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The toolchain's headers lack the MSXML 6 document class.
-const CLSID kClsidDomDocument60 = {
-    0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
-const IID kIidXmlDomDocument = {
-    0x2933bf81, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
-
 constexpr ULONG kSerialNumberBytes = 252;
-
-class UniqueBstr {
-public:
-    UniqueBstr() = default;
-    explicit UniqueBstr(const std::wstring& text)
-        : m_bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~UniqueBstr() { SysFreeString(m_bstr); }
-    UniqueBstr(const UniqueBstr&) = delete;
-    UniqueBstr& operator=(const UniqueBstr&) = delete;
-
-    BSTR get() const { return m_bstr; }
-    BSTR* Out() {
-        SysFreeString(m_bstr);
-        m_bstr = nullptr;
-        return &m_bstr;
-    }
-    std::wstring Text() const {
-        return m_bstr ? std::wstring(m_bstr, SysStringLen(m_bstr)) : std::wstring();
-    }
-
-private:
-    BSTR m_bstr = nullptr;
-};
-
-// An XPath 1.0 string literal for any text: quoted with whichever quote it lacks, or, holding
-// both, spelt as a concat() of pieces.
-std::wstring XPathLiteral(const std::wstring& text) {
-    if (text.find(L'\'') == std::wstring::npos)
-        return L"'" + text + L"'";
-    if (text.find(L'"') == std::wstring::npos)
-        return L"\"" + text + L"\"";
-    std::wstring literal = L"concat(";
-    size_t start = 0;
-    for (;;) {
-        size_t quote = text.find(L'\'', start);
-        std::wstring piece =
-            text.substr(start, quote == std::wstring::npos ? quote : quote - start);
-        if (!piece.empty())
-            literal += L"'" + piece + L"', ";
-        if (quote == std::wstring::npos)
-            break;
-        literal += L"\"'\", ";
-        start = quote + 1;
-    }
-    literal.resize(literal.size() - 2);
-    return literal + L")";
-}
 
 LONG ColourOf(const std::wstring& word, LONG current) {
     if (word == L"Red")
