@@ -1,6 +1,6 @@
 #include "panels/LampProgrammingFile.h"
 
-#include "app/XmlDom.h"
+#include "app/xml/XmlDom.h"
 
 #include <ole2.h>
 #include <shlobj.h>

@@ -1,6 +1,6 @@
 #include "panels/PanelClass.h"
 
-#include "app/Trace.h"
+#include "app/trace/Trace.h"
 #include "panels/PanelIds.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "panels/PanelClass_Autopilot.h"
 
-#include "app/Trace.h"
+#include "app/trace/Trace.h"
 #include "panels/PanelDigits.h"
 #include "panels/PanelIds.h"
 

@@ -1,6 +1,6 @@
 #include "panels/PanelSimConnect.h"
 
-#include "app/SimConnectLibrary.h"
+#include "app/simconnect/SimConnectLibrary.h"
 
 namespace {
 

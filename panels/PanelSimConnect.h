@@ -2,7 +2,7 @@
 // The simulator calls the panels make. The program's link goes to the process-wide binding;
 // tests hand the panels a recording double instead.
 
-#include "app/SimConnectApi.h"
+#include "app/simconnect/SimConnectApi.h"
 
 class IPanelSimConnect {
 public:

@@ -1,6 +1,6 @@
 #pragma once
 // The factories of the six joystick display pages, one per kind of "Orvik" child element.
 
-#include "app/PageFactory.h"
+#include "app/contracts/PageFactory.h"
 
 void AddOrvikPageFactories(CPageFactories& factories);

@@ -1,9 +1,9 @@
 #include "pages/joystick/Page_Orvik_Base.h"
 
-#include "app/Dravik.h"
-#include "app/NuvexLibrary.h"
-#include "app/SimConnectLibrary.h"
-#include "app/Trace.h"
+#include "app/core/Dravik.h"
+#include "app/display/NuvexLibrary.h"
+#include "app/simconnect/SimConnectLibrary.h"
+#include "app/trace/Trace.h"
 
 #include <cmath>
 #include <cstdarg>

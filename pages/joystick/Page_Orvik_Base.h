@@ -8,8 +8,8 @@
 // time, so each guards its state, record and lines with its own lock. The lock is never held while
 // the library is called or the displays are refreshed.
 
-#include "app/IPage.h"
-#include "app/SimConnectApi.h"
+#include "app/contracts/IPage.h"
+#include "app/simconnect/SimConnectApi.h"
 #include "nuvex/api/Nuvex.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "pages/joystick/Page_Orvik_Xpndr.h"
 
-#include "app/Trace.h"
+#include "app/trace/Trace.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // from their own threads while the client's main thread dispatches. The client's dispatch
 // procedure is always called without the lock, so it may call back in.
 
-#include "app/SimConnectApi.h"
+#include "app/simconnect/SimConnectApi.h"
 #include "standins/simconnect/CallRecord.h"
 #include "standins/simconnect/ScenarioRunner.h"
 #include "standins/simconnect/SimLog.h"

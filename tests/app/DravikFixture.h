@@ -3,7 +3,7 @@
 // panels, test pages for every kind, display devices), and a scratch folder made the current
 // directory so that "Dravik.xml" is read from it.
 
-#include "app/Dravik.h"
+#include "app/core/Dravik.h"
 #include "tests/support/CallLog.h"
 #include "tests/support/TestDisplayDevices.h"
 #include "tests/support/TestHidPanel.h"

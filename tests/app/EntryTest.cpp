@@ -1,4 +1,4 @@
-#include "app/DravikEntry.h"
+#include "app/main/DravikEntry.h"
 
 #include "common/UniqueHandle.h"
 

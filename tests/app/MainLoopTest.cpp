@@ -1,4 +1,4 @@
-#include "app/DravikBase.h"
+#include "app/core/DravikBase.h"
 #include "tests/app/StandinSession.h"
 #include "tests/support/TraceCapture.h"
 

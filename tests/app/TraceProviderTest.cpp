@@ -1,5 +1,5 @@
-#include "app/Trace.h"
-#include "app/TraceProvider.h"
+#include "app/trace/Trace.h"
+#include "app/trace/TraceProvider.h"
 #include "tests/support/TraceCapture.h"
 
 #include "common/UniqueHandle.h"

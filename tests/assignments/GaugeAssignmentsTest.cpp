@@ -1,6 +1,6 @@
-#include "app/GaugeAssignments.h"
+#include "app/display/GaugeAssignments.h"
 
-#include "app/XmlElement.h"
+#include "app/xml/XmlElement.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

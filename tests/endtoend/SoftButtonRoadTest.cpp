@@ -2,7 +2,7 @@
 // library hands it to the program, the page sends "COM_RADIO_WHOLE_DEC", the simulator tunes the
 // standby frequency and sends new data, and the joystick display receives the new line.
 
-#include "app/Dravik.h"
+#include "app/main/ProgramComponents.h"
 #include "standins/nuvex-service/StandinControlClient.h"
 #include "tests/support/NuvexServiceInstaller.h"
 #include "tests/support/SimConnectStandin.h"
@@ -79,7 +79,7 @@ private:
 DWORD WINAPI RunProgram(void* result) {
     CoInitialize(nullptr);
     {
-        CDravik dravik;
+        CDravik dravik(ProgramComponents());
         *static_cast<bool*>(result) = dravik.Run(GetModuleHandleW(nullptr));
     }
     CoUninitialize();

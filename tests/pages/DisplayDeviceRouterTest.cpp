@@ -1,4 +1,4 @@
-#include "app/DisplayDeviceRouter.h"
+#include "app/display/DisplayDeviceRouter.h"
 #include "tests/support/FakeNuvex.h"
 #include "tests/support/ScriptedPage.h"
 #include "tests/support/TraceCapture.h"

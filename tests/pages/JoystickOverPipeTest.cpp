@@ -1,5 +1,5 @@
-#include "app/DisplayDeviceRouter.h"
-#include "app/Dravik.h"
+#include "app/display/DisplayDeviceRouter.h"
+#include "app/core/Dravik.h"
 #include "pages/joystick/OrvikPageFactories.h"
 #include "standins/nuvex-service/StandinService.h"
 #include "tests/pages/OrvikPageRig.h"

@@ -1,4 +1,4 @@
-#include "app/NuvexDisplayDevices.h"
+#include "app/display/NuvexDisplayDevices.h"
 #include "tests/support/FakeNuvex.h"
 
 #include <gtest/gtest.h>

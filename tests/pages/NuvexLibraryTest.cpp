@@ -1,4 +1,4 @@
-#include "app/NuvexLibrary.h"
+#include "app/display/NuvexLibrary.h"
 #include "tests/support/NuvexServiceInstaller.h"
 
 #include <gtest/gtest.h>

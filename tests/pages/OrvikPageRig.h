@@ -3,8 +3,8 @@
 // initialised against the stand-in simulator, and shown on a joystick display of the scripted
 // display-device library, whose records route refreshes back to the page.
 
-#include "app/DisplayDeviceRouter.h"
-#include "app/Dravik.h"
+#include "app/display/DisplayDeviceRouter.h"
+#include "app/core/Dravik.h"
 #include "pages/joystick/Page_Orvik_Base.h"
 #include "tests/support/FakeNuvex.h"
 #include "tests/support/SimConnectStandin.h"

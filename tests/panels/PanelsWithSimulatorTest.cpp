@@ -1,6 +1,6 @@
 // The panels against the stand-in simulator, through the program's own simulator binding.
 
-#include "app/SimConnectLibrary.h"
+#include "app/simconnect/SimConnectLibrary.h"
 #include "panels/PanelClass_Radios.h"
 #include "panels/PanelClass_Switch.h"
 #include "panels/PanelIds.h"

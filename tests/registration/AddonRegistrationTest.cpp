@@ -1,4 +1,4 @@
-#include "app/XmlElement.h"
+#include "app/xml/XmlElement.h"
 #include "registration/AddonRegistrar.h"
 #include "registration/AddonRegistration.h"
 #include "registration/TextFile.h"

@@ -2,7 +2,7 @@
 // The stand-in's 14 entry points bound by name, as a client binds them, plus a dispatch
 // procedure that keeps copies of the messages it is handed.
 
-#include "app/SimConnectApi.h"
+#include "app/simconnect/SimConnectApi.h"
 
 #include "common/UniqueHandle.h"
 

@@ -4,7 +4,7 @@
 // string sent, and the callbacks the program registered, so a test can play the library's
 // notifications. The entry points are plain functions: they reach the newest living instance.
 
-#include "app/NuvexLibrary.h"
+#include "app/display/NuvexLibrary.h"
 
 #include <functional>
 #include <map>

@@ -3,7 +3,7 @@
 // as text ("AddToDevice 0x10 1", "SendToDevice 0x10", "OnButtonPress 2", ...), with device handles
 // in hex.
 
-#include "app/IPage.h"
+#include "app/contracts/IPage.h"
 
 #include <mutex>
 #include <set>

@@ -2,7 +2,7 @@
 // The application's display-device side for tests: records every call in TestCallLog() as
 // "devices <operation>[ <details>]" and answers with the values it was given.
 
-#include "app/DisplayDevices.h"
+#include "app/contracts/DisplayDevices.h"
 
 class CTestDisplayDevices : public IDisplayDevices {
 public:

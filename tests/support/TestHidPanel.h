@@ -2,7 +2,7 @@
 // A HID panel for tests of the application: records every call in TestCallLog() as
 // "panel <name> <operation>[ <details>]".
 
-#include "app/HidPanel.h"
+#include "app/contracts/HidPanel.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "tests/support/TestPage.h"
 
-#include "app/XmlElement.h"
+#include "app/xml/XmlElement.h"
 #include "tests/support/CallLog.h"
 
 #include <atomic>

@@ -3,8 +3,8 @@
 // TestCallLog() as "page <id> <operation>[ <details>]", and its destruction as
 // "page <id> destroyed".
 
-#include "app/IPage.h"
-#include "app/PageFactory.h"
+#include "app/contracts/IPage.h"
+#include "app/contracts/PageFactory.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "tests/support/TraceCapture.h"
 
-#include "app/TraceProvider.h"
+#include "app/trace/TraceProvider.h"
 
 #include <algorithm>
 #include <chrono>

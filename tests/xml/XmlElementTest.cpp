@@ -1,4 +1,4 @@
-#include "app/XmlElement.h"
+#include "app/xml/XmlElement.h"
 
 #include <gtest/gtest.h>
 

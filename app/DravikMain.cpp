@@ -1,5 +1,0 @@
-#include "app/DravikEntry.h"
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    return DravikEntry(instance);
-}

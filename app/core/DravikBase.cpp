@@ -1,0 +1,186 @@
+#include "app/core/DravikBase.h"
+
+#include "app/trace/Trace.h"
+
+using namespace simconnect;
+
+namespace {
+
+constexpr DWORD kAllInput = QS_ALLINPUT; // 0x4FF
+
+} // namespace
+
+CDravikBase::CDravikBase() : CDravikBase(GetSimConnectLibrary()) {}
+
+CDravikBase::CDravikBase(CSimConnectLibrary& simConnect) : m_simConnect(simConnect) {}
+
+CDravikBase::~CDravikBase() = default;
+
+bool CDravikBase::Run(HINSTANCE instance) {
+    m_messageEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!m_messageEvent)
+        return false;
+    if (!InitSimConnect()) {
+        m_messageEvent.reset();
+        return false;
+    }
+    m_running = true;
+    if (!CreateMessageWindow(instance)) {
+        m_messageEvent.reset();
+        return false;
+    }
+
+    bool initialized = OnInitialize();
+    if (initialized)
+        Loop();
+    OnFinalize();
+    CleanupSimConnect();
+    DestroyMessageWindow();
+    m_messageEvent.reset();
+    return initialized;
+}
+
+bool CDravikBase::CreateMessageWindow(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &CDravikBase::MessageWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = kWindowClassName;
+    // A class left registered by an earlier run is fine.
+    RegisterClassExW(&windowClass);
+
+    m_messageWindow = CreateWindowExW(0, kWindowClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, instance, this);
+    return IsWindow(m_messageWindow) == TRUE;
+}
+
+// The window would otherwise outlive this object still pointing at it; it is detached first so
+// that no virtual operation runs after OnFinalize.
+void CDravikBase::DestroyMessageWindow() {
+    if (!m_messageWindow)
+        return;
+    SetWindowLongPtrW(m_messageWindow, GWLP_USERDATA, 0);
+    DestroyWindow(m_messageWindow);
+    m_messageWindow = nullptr;
+}
+
+void CDravikBase::Loop() {
+    for (;;) {
+        HANDLE event = m_messageEvent.get();
+        DWORD result = MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, kAllInput);
+        if (result == WAIT_OBJECT_0) {
+            if (!m_running)
+                return;
+            if (m_simConnect.IsLoaded() && m_simConnect.HasCallDispatch())
+                m_simConnect.CallDispatch(&CDravikBase::DispatchCallback, this);
+        } else if (result == WAIT_OBJECT_0 + 1) {
+            PumpWindowMessages();
+        }
+    }
+}
+
+// WM_QUIT is dispatched like any other message: only the simulator's quit ends the loop.
+void CDravikBase::PumpWindowMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void CALLBACK CDravikBase::DispatchCallback(Recv* message, DWORD size, void* context) {
+    if (message && context)
+        static_cast<CDravikBase*>(context)->Dispatch(message, size);
+}
+
+void CDravikBase::Dispatch(const Recv* message, DWORD size) {
+    if (size < sizeof(Recv))
+        return;
+    switch (message->dwID) {
+    case RecvIdQuit:
+        m_running = false;
+        SetEvent(m_messageEvent.get());
+        break;
+    case RecvIdEvent:
+        if (size >= sizeof(RecvEvent))
+            OnSystemEvent(reinterpret_cast<const RecvEvent*>(message)->uEventID);
+        break;
+    case RecvIdSimObjectData:
+        if (size >= kObjectDataHeaderSize) {
+            const auto* data = reinterpret_cast<const RecvSimObjectData*>(message);
+            OnSimObjectData(data->dwRequestID,
+                            reinterpret_cast<const BYTE*>(message) + kObjectDataHeaderSize,
+                            size - kObjectDataHeaderSize);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CDravikBase::OnSystemEvent(DWORD clientEventId) {
+    switch (clientEventId) {
+    case EventSimStart:
+    case EventUnpaused:
+        OnSimStart();
+        break;
+    case EventSimStop:
+    case EventPaused:
+        OnSimStop();
+        break;
+    default: // client events mapped by pages and panels
+        break;
+    }
+}
+
+LRESULT CALLBACK CDravikBase::MessageWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+    if (message == WM_CREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        if (create && create->lpCreateParams)
+            SetWindowLongPtrW(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return 0;
+    }
+    auto* self = reinterpret_cast<CDravikBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && self->OnWindowMessage(message, wParam, lParam) != 0)
+        return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool CDravikBase::InitSimConnect() {
+    HRESULT hr = m_simConnect.Open(kClientName, nullptr, 0, m_messageEvent.get(), 0);
+    TraceResult(hr, L"CDravikBase::InitSimConnect - SimConnect_Open");
+    if (FAILED(hr))
+        return false;
+
+    struct Subscription {
+        DWORD id;
+        const char* name;
+        const wchar_t* label;
+    };
+    static constexpr Subscription kSubscriptions[] = {
+        {EventSimStart, "SimStart",
+         L"CDravikBase::InitSimConnect - SimConnect_SubscribeToSystemEvent(Start)"},
+        {EventSimStop, "SimStop",
+         L"CDravikBase::InitSimConnect - SimConnect_SubscribeToSystemEvent(Stop)"},
+        {EventPaused, "Paused",
+         L"CDravikBase::InitSimConnect - SimConnect_SubscribeToSystemEvent(Paused)"},
+        {EventUnpaused, "Unpaused",
+         L"CDravikBase::InitSimConnect - SimConnect_SubscribeToSystemEvent(Unpaused)"},
+    };
+    for (const Subscription& subscription : kSubscriptions) {
+        hr = m_simConnect.SubscribeToSystemEvent(subscription.id, subscription.name);
+        TraceResult(hr, subscription.label);
+        if (FAILED(hr))
+            return false;
+    }
+    return true;
+}
+
+void CDravikBase::CleanupSimConnect() {
+    TraceResult(m_simConnect.Close(), L"CDravikBase::CleanupSimConnect - SimConnect_Close");
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The application's base: the SimConnect connection, the message-only window and the one wait
+// loop of the main thread, which turns simulator and window messages into the virtual
+// operations below. Everything here runs on the main thread.
+
+#include "app/simconnect/SimConnectApi.h"
+#include "app/simconnect/SimConnectLibrary.h"
+
+#include "common/UniqueHandle.h"
+
+#include <windows.h>
+
+class CDravikBase {
+public:
+    static constexpr const wchar_t* kWindowClassName = L"SIMX.MSG.WINDOW";
+    static constexpr const char* kClientName = "Harmel FSX Plugin";
+
+    // Client ids of the subscribed system events; client events mapped later start above them.
+    enum SystemEventId : DWORD {
+        EventSimStart = 1,
+        EventSimStop = 2,
+        EventPaused = 3,
+        EventUnpaused = 4,
+    };
+
+    // The program's connection goes through the process-wide binding; tests may pass their own.
+    CDravikBase();
+    explicit CDravikBase(CSimConnectLibrary& simConnect);
+    virtual ~CDravikBase();
+    CDravikBase(const CDravikBase&) = delete;
+    CDravikBase& operator=(const CDravikBase&) = delete;
+
+    // Connects, creates the window and loops until the simulator quits. The result is
+    // OnInitialize's, or false when the start failed before it was called.
+    bool Run(HINSTANCE instance);
+
+    HWND MessageWindow() const { return m_messageWindow; }
+
+protected:
+    virtual bool OnInitialize() { return true; }
+    virtual void OnFinalize() {}
+    virtual void OnSimStart() {}
+    virtual void OnSimStop() {}
+    virtual void OnSimObjectData([[maybe_unused]] DWORD requestId,
+                                 [[maybe_unused]] const void* data, [[maybe_unused]] DWORD size) {}
+    // Nonzero when handled.
+    virtual LRESULT OnWindowMessage([[maybe_unused]] UINT message, [[maybe_unused]] WPARAM wParam,
+                                    [[maybe_unused]] LPARAM lParam) {
+        return 0;
+    }
+
+    bool InitSimConnect();
+    void CleanupSimConnect();
+
+    static void CALLBACK DispatchCallback(simconnect::Recv* message, DWORD size, void* context);
+    static LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam);
+
+private:
+    bool CreateMessageWindow(HINSTANCE instance);
+    void DestroyMessageWindow();
+    void Loop();
+    void PumpWindowMessages();
+    void Dispatch(const simconnect::Recv* message, DWORD size);
+    void OnSystemEvent(DWORD clientEventId);
+
+    UniqueHandle m_messageEvent;
+    HWND m_messageWindow = nullptr;
+    bool m_running = false;
+    CSimConnectLibrary& m_simConnect;
+};

@@ -1,0 +1,69 @@
+#pragma once
+// The application's side of the display-device library: binds it, keeps one record per known
+// display device, offers the pages to every device that arrives and routes each device's page
+// changes and soft buttons to the right page. The application owns one and forwards to it.
+//
+// The library calls in on its own notification threads. The records are guarded by the device lock,
+// which is never held while a page or the library is called.
+
+#include "app/contracts/DisplayDevices.h"
+#include "app/contracts/IPage.h"
+#include "app/display/NuvexLibrary.h"
+
+#include <map>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+struct DisplayDeviceRecord {
+    static constexpr DWORD kSerialChars = 16;
+
+    GUID type;
+    DWORD activePage;  // kNoActivePage once the device reported that none of ours
+                       // is shown
+    DWORD lastButtons; // the soft-button state of the previous report
+    // The library copies up to 16 characters and no terminator: keep room for one.
+    wchar_t serialNumber[kSerialChars + 1];
+};
+
+class CDisplayDeviceRouter {
+public:
+    static constexpr DWORD kNoActivePage = 0xFFFFFFFF;
+    static constexpr const wchar_t* kApplicationName = L"Harmel FSX Plugin";
+
+    explicit CDisplayDeviceRouter(CNuvexLibrary& library);
+    CDisplayDeviceRouter(const CDisplayDeviceRouter&) = delete;
+    CDisplayDeviceRouter& operator=(const CDisplayDeviceRouter&) = delete;
+
+    // Connects, registers for arrivals and removals and offers `pages` to the devices already
+    // present. The map is read without a lock: it must outlive the binding and stay unchanged until
+    // FinalizeNuvex.
+    bool InitializeNuvex(const PageMap& pages);
+    void FinalizeNuvex();
+
+    void OnDeviceChange(NuvexDevice device, bool added);
+    void AddDevice(NuvexDevice device);
+    void OnPageChange(NuvexDevice device, DWORD page, bool activated);
+    void OnSoftButtons(NuvexDevice device, DWORD buttons);
+    // Sends the page again to every device that shows it.
+    void RefreshPage(IPage* page);
+
+    // A copy of the device's record; false when the device has none.
+    bool FindDevice(NuvexDevice device, DisplayDeviceRecord& record) const;
+
+private:
+    static void WINAPI OnDeviceCallback(NuvexDevice device, DWORD added, void* context);
+    static void WINAPI OnEnumerateCallback(NuvexDevice device, void* context);
+    static void WINAPI OnPageCallback(NuvexDevice device, DWORD page, bool activated,
+                                      void* context);
+    static void WINAPI OnSoftButtonCallback(NuvexDevice device, DWORD buttons, void* context);
+
+    DWORD CountDevicesOfType(NuvexDevice device);
+    void SetActivePage(NuvexDevice device, DWORD page);
+    IPage* FindPage(DWORD pageId) const;
+
+    CNuvexLibrary& m_library;
+    const PageMap* m_pages = nullptr;
+    mutable std::mutex m_deviceLock;
+    std::map<NuvexDevice, DisplayDeviceRecord> m_devices;
+};
