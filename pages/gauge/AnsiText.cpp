@@ -6,7 +6,8 @@ std::string ToAnsiCodePage(std::wstring_view text, size_t bufferSize) {
     if (text.empty() || bufferSize == 0)
         return {};
     const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), size, nullptr, nullptr);
     if (narrow.size() < bufferSize)

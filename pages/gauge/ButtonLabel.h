@@ -10,6 +10,6 @@ struct ButtonLabel {
     std::wstring text;
     std::wstring eventName;
     DWORD clientEventId;
-    int fontWeight;    // a Windows font weight such as 400 or 700
-    COLORREF colour;   // 0x00BBGGRR
+    int fontWeight;  // a Windows font weight such as 400 or 700
+    COLORREF colour; // 0x00BBGGRR
 };

@@ -22,8 +22,8 @@ CGaugeBitmap::CGaugeBitmap() : m_header(TopDownHeader(0, 0)) {}
 bool CGaugeBitmap::Load(const wchar_t* path, float axisX, float axisY, bool alpha) {
     if (m_bitmap || path == nullptr)
         return false;
-    const UniqueBitmap loaded(static_cast<HBITMAP>(
-        LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    const UniqueBitmap loaded(
+        static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     BITMAP source{};
     if (!loaded || GetObjectW(loaded.get(), sizeof(source), &source) == 0)
         return false;
@@ -31,7 +31,8 @@ bool CGaugeBitmap::Load(const wchar_t* path, float axisX, float axisY, bool alph
     const BITMAPINFOHEADER header = TopDownHeader(source.bmWidth, source.bmHeight);
     const UniqueScreenDc screen(GetDC(nullptr));
     void* bits = nullptr;
-    UniqueBitmap section(CreateDIBSection(screen.get(), reinterpret_cast<const BITMAPINFO*>(&header),
+    UniqueBitmap section(CreateDIBSection(screen.get(),
+                                          reinterpret_cast<const BITMAPINFO*>(&header),
                                           DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section)
         return false;

@@ -8,7 +8,8 @@
 namespace {
 
 // Where the display-device software installs the built-in gauge's images.
-constexpr const wchar_t* kBackground = L"C:\\Program Files\\Harmel\\Nuvex\\1024\\Airspeed_Background.bmp";
+constexpr const wchar_t* kBackground =
+    L"C:\\Program Files\\Harmel\\Nuvex\\1024\\Airspeed_Background.bmp";
 constexpr const wchar_t* kTasRing = L"C:\\Program Files\\Harmel\\Nuvex\\1024\\Airspeed_TAS.bmp";
 constexpr const wchar_t* kInHgStrip = L"C:\\Program Files\\Harmel\\Nuvex\\1024\\Airspeed_INHG.bmp";
 constexpr const wchar_t* kNeedle = L"C:\\Program Files\\Harmel\\Nuvex\\1024\\Airspeed_Needle.bmp";
@@ -60,11 +61,11 @@ bool CGaugeRenderer::LoadDebugGauge(GaugeVariables& store) {
     airspeed.maximum = 260.0f;
     needle->SetRotation(airspeed);
     static constexpr NonlinearityPoint kScale[] = {
-        {0.0f, 73.3125f, 15.9375f, 0.0f},    {40.0f, 95.625f, 17.53125f, 0.0f},
-        {50.0f, 111.5625f, 27.09375f, 0.0f}, {60.0f, 117.9375f, 31.875f, 0.0f},
+        {0.0f, 73.3125f, 15.9375f, 0.0f},     {40.0f, 95.625f, 17.53125f, 0.0f},
+        {50.0f, 111.5625f, 27.09375f, 0.0f},  {60.0f, 117.9375f, 31.875f, 0.0f},
         {80.0f, 135.46875f, 62.15625f, 0.0f}, {130.0f, 98.8125f, 133.875f, 0.0f},
-        {160.0f, 51.0f, 122.71875f, 0.0f},   {190.0f, 27.09375f, 94.03125f, 0.0f},
-        {200.0f, 17.53125f, 82.875f, 0.0f},  {260.0f, 44.625f, 23.90625f, 0.0f}};
+        {160.0f, 51.0f, 122.71875f, 0.0f},    {190.0f, 27.09375f, 94.03125f, 0.0f},
+        {200.0f, 17.53125f, 82.875f, 0.0f},   {260.0f, 44.625f, 23.90625f, 0.0f}};
     for (const NonlinearityPoint& point : kScale)
         needle->AddPointByPosition(point.value, point.x, point.y);
     m_elements.push_back(std::move(needle));

@@ -7,8 +7,9 @@ float BearingFrom(int x, int y, float px, float py) {
     const float dx = static_cast<float>(x) - px;
     const float dy = static_cast<float>(y) - py;
     // |dx| / 0 is infinity (a = 90) and 0 / 0 NaN, which the quadrant rules pass through.
-    const float a = static_cast<float>(std::atan(static_cast<double>(std::fabs(dx) / std::fabs(dy)))) *
-                    180.0f / kPi;
+    const float a =
+        static_cast<float>(std::atan(static_cast<double>(std::fabs(dx) / std::fabs(dy)))) * 180.0f /
+        kPi;
     if (dy >= 0.0f && dx <= 0.0f)
         return a; // above and to the right
     if (dy < 0.0f && dx <= 0.0f)

@@ -65,7 +65,7 @@ bool WriteWholeFile(const std::wstring& path, const std::string& content) {
 
 // Every folder of the path, from the drive down.
 bool CreateFolders(const std::wstring& path) {
-    for (size_t slash = path.find(L'\\', 3); ; slash = path.find(L'\\', slash + 1)) {
+    for (size_t slash = path.find(L'\\', 3);; slash = path.find(L'\\', slash + 1)) {
         const std::wstring folder = path.substr(0, slash);
         if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
