@@ -1,6 +1,10 @@
 #include "tests/support/NuvexServiceInstaller.h"
 
+#include "common/UniqueHandle.h"
+
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -27,6 +31,49 @@ std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
 
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+using UniqueFind = UniqueResource<FindTraits>;
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size))
+        return std::nullopt;
+    std::string content(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr) ||
+        read != content.size())
+        return std::nullopt;
+    return content;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& content) {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file &&
+           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) &&
+           written == content.size();
+}
+
+// Every folder of the path, from the drive down.
+bool CreateFolders(const std::wstring& path) {
+    for (size_t slash = path.find(L'\\', 3);; slash = path.find(L'\\', slash + 1)) {
+        const std::wstring folder = path.substr(0, slash);
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+        if (slash == std::wstring::npos)
+            return true;
+    }
+}
+
 } // namespace
 
 CNuvexServiceInstaller::~CNuvexServiceInstaller() {
@@ -45,7 +92,7 @@ std::wstring CNuvexServiceInstaller::ServiceExePath() {
 bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
                                      const std::wstring& outputFolder) {
     const UniqueServiceHandle manager = OpenManager();
-    if (!manager)
+    if (!manager || !InstallImages())
         return false;
     SERVICE_NOTIFYW notify{};
     if (const UniqueServiceHandle stale = OpenZanNvx(manager.get()))
@@ -87,6 +134,39 @@ bool CNuvexServiceInstaller::Delete() {
     const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
     m_installed = false;
     return service && StopAndDelete(service.get(), notify, 15000);
+}
+
+bool CNuvexServiceInstaller::InstallImages() {
+    std::wstring source = ServiceExePath();
+    source.erase(source.find_last_of(L'\\') + 1);
+    source += L"1024\\";
+    const std::wstring target = std::wstring(kImageFolder) + L"\\";
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW((source + L"*.bmp").c_str(), &found));
+    if (!find || !CreateFolders(kImageFolder))
+        return false;
+    bool installed = true;
+    do {
+        installed = InstallImage(source + found.cFileName, target + found.cFileName) && installed;
+    } while (FindNextFileW(find.get(), &found));
+    return installed;
+}
+
+// A new or changed image goes in under a temporary name and is then renamed into place, so a
+// reader never sees half a file.
+bool CNuvexServiceInstaller::InstallImage(const std::wstring& source, const std::wstring& target) {
+    const std::optional<std::string> content = ReadWholeFile(source);
+    if (!content)
+        return false;
+    if (ReadWholeFile(target) == content)
+        return true;
+    const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    if (!WriteWholeFile(temporary, *content))
+        return false;
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return ReadWholeFile(target) == content; // another process put the same image there first
 }
 
 DWORD CNuvexServiceInstaller::QueryState() {

@@ -1,0 +1,6 @@
+def draw_all():
+    return {}
+
+
+def frames(images):
+    return {}
