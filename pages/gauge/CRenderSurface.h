@@ -2,7 +2,7 @@
 // A gauge page's drawing surface: the 320 × 240 image and the copy of it handed to the device.
 
 #include "common/UniqueHandle.h"
-#include "pages/gauge/GdiOwners.h"
+#include "pages/gauge/GdiHandles.h"
 
 #include <windows.h>
 
