@@ -43,30 +43,6 @@ POINTFLOAT Map(const GaugeMatrix& m, float x, float y) {
             x * m.At(0, 1) + y * m.At(1, 1) + m.At(2, 1)};
 }
 
-// A 24-bit top-down image owned by the test.
-class TestOutput {
-public:
-    TestOutput(int width, int height, std::uint32_t colour)
-        : m_width(width), m_bytes(static_cast<size_t>(width) * height * 3) {
-        for (size_t i = 0; i < m_bytes.size(); i += 3) {
-            m_bytes[i] = static_cast<std::uint8_t>(colour);
-            m_bytes[i + 1] = static_cast<std::uint8_t>(colour >> 8);
-            m_bytes[i + 2] = static_cast<std::uint8_t>(colour >> 16);
-        }
-        m_view.emplace(m_bytes.data(), width, height, width * 3);
-    }
-    OutputPixels& Pixels() { return *m_view; }
-    std::uint32_t At(int x, int y) const {
-        const std::uint8_t* p = &m_bytes[(static_cast<size_t>(y) * m_width + x) * 3];
-        return p[0] | (p[1] << 8) | (p[2] << 16);
-    }
-
-private:
-    int m_width;
-    std::vector<std::uint8_t> m_bytes;
-    std::optional<OutputPixels> m_view;
-};
-
 // One channel of straight alpha over a background: what an exact blend gives.
 double Blend(int source, int alpha, int under) {
     return (source * alpha + under * (255 - alpha)) / 255.0;
