@@ -2,7 +2,7 @@
 that a person can look at the result while drawing the images: background with the see-through
 colour skipped, then each element on a black layer (image with black transparent, mask with the
 see-through colour transparent), laid over the output with black transparent. Nearest-neighbour
-sampling at pixel centres."""
+sampling at pixel centres; the copied rectangle is the image's, cut to the mask's size."""
 
 import math
 
@@ -26,6 +26,9 @@ def compose(background, elements, size=None):
         ax, ay = e.axis
         mx, my = e.mask_axis if e.mask else (0.0, 0.0)
         sx, sy = e.shift
+        # Only a rectangle of the image is copied: the image's size, cut to the mask's.
+        iw = min(e.image.width, e.mask.width) if e.mask else e.image.width
+        ih = min(e.image.height, e.mask.height) if e.mask else e.image.height
         if e.angle is not None:
             t = math.radians(e.angle)
             c, s = math.cos(t), math.sin(t)
@@ -33,15 +36,23 @@ def compose(background, elements, size=None):
 
             def source(dx, dy):
                 qx, qy = dx + 0.5 - ox, dy + 0.5 - oy
-                return (math.floor(qx * c - qy * s + ax + sx),
-                        math.floor(qx * s + qy * c + ay + sy))
-        elif e.mask:
-            def source(dx, dy):
-                return (dx - e.x + int(ax) + int(sx) - int(mx),
-                        dy - e.y + int(ay) + int(sy) - int(my))
+                u = math.floor(qx * c - qy * s + ax + sx)
+                v = math.floor(qx * s + qy * c + ay + sy)
+                return (u, v) if 0 <= u < iw and 0 <= v < ih else (-1, -1)
         else:
+            if e.mask:
+                # The shift moves the image under the mask's window.
+                dest = (e.x - int(ax), e.y - int(ay))
+                origin = (int(sx) - int(mx), int(sy) - int(my))
+            else:
+                dest = (int(sx) + e.x, int(sy) + e.y)
+                origin = (0, 0)
+
             def source(dx, dy):
-                return dx - e.x - int(sx), dy - e.y - int(sy)
+                u, v = dx - dest[0], dy - dest[1]
+                if not (0 <= u < iw and 0 <= v < ih):
+                    return -1, -1
+                return origin[0] + u, origin[1] + v
         copy_keyed(e.image, layer, source, BLACK)
         if e.mask:
             copy_keyed(e.mask, layer, lambda x, y: (x - e.x, y - e.y), SEE_THROUGH)

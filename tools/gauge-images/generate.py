@@ -3,7 +3,7 @@
 
 - the built-in airspeed gauge's five images, installed with the display-device software, into
   standins/nuvex-service/1024/;
-- the images of the sample gauges into their folders under samples/gauges/.
+- the sample gauges, definitions and images, into their folders under samples/gauges/.
 
 The images are committed; run this again after changing a drawing. With --preview DIR it also
 writes enlarged PNGs of every image and of a few composed frames, for a person to look at.
@@ -58,15 +58,17 @@ def main():
     for name, canvas in builtin.items():
         write(os.path.join(ROOT, 'standins', 'nuvex-service', '1024', name), canvas.bmp_bytes())
 
-    sample_images = samples.draw_all()
+    sample_images, sample_texts, sample_frames = samples.build()
     for relative, canvas in sample_images.items():
         write(os.path.join(ROOT, 'samples', 'gauges', relative), canvas.bmp_bytes())
+    for relative, text in sample_texts.items():
+        write(os.path.join(ROOT, 'samples', 'gauges', relative), text.encode('utf-8'))
 
     if args.preview:
         shown = dict(builtin)
         shown.update(sample_images)
         shown.update(airspeed_frames(builtin))
-        shown.update(samples.frames(sample_images))
+        shown.update({name: draw() for name, draw in sample_frames.items()})
         for name, canvas in shown.items():
             png = name.replace('/', '-').removesuffix('.bmp') + '.png'
             write(os.path.join(args.preview, png), canvas.png_bytes(3))

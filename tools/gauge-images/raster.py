@@ -129,6 +129,28 @@ class Canvas:
                         self.put(left + gx, top + gy, colour)
             left += len(glyph[0]) + 1
 
+    def text_rotated(self, cx, cy, text, colour, angle, font=None):
+        """Pixel text centred on (cx, cy) and turned clockwise by `angle` degrees, each font
+        pixel drawn as an anti-aliased square."""
+        font = font or FONT_5X7
+        width = text_width(text, font)
+        a = math.radians(angle)
+        cos_a, sin_a = math.cos(a), math.sin(a)
+        corners = [(-0.5, -0.5), (0.5, -0.5), (0.5, 0.5), (-0.5, 0.5)]
+        left = 0
+        for ch in text:
+            glyph = font.glyphs[ch]
+            for gy, row in enumerate(glyph):
+                for gx, bit in enumerate(row):
+                    if bit != '#':
+                        continue
+                    ox = left + gx + 0.5 - width / 2
+                    oy = gy + 0.5 - font.height / 2
+                    self.polygon([(cx + (ox + dx) * cos_a - (oy + dy) * sin_a,
+                                   cy + (ox + dx) * sin_a + (oy + dy) * cos_a)
+                                  for dx, dy in corners], colour)
+            left += len(glyph[0]) + 1
+
     # Output --------------------------------------------------------------------------------
 
     def bmp_bytes(self):
