@@ -86,7 +86,7 @@ void AddGaugeExpressionRows(BenchTable& table, const Sampler& sampler) {
             unitsPerSample);
 
         table.Add({std::string("expression: ") + expression.label + " (" + std::to_string(tokens) +
-                       " tokens)",
+                       (tokens == 1 ? " token)" : " tokens)"),
                    "ns/token", engine, scanOnly, "scanning the same text into tokens"});
     }
 }

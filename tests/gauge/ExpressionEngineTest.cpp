@@ -56,6 +56,15 @@ TEST_F(ExpressionEngineTest, Constants) {
     });
 }
 
+TEST_F(ExpressionEngineTest, AStackDeeperThanCommonGaugesKeepsEveryValue) {
+    std::wstring text;
+    for (int i = 1; i <= 100; ++i)
+        text += std::to_wstring(i) + L" ";
+    for (int i = 1; i < 100; ++i)
+        text += L"+ ";
+    EXPECT_EQ(Run(text), 5050.0f);
+}
+
 TEST_F(ExpressionEngineTest, OneOperandTable) {
     ExpectRows({
         {L"3 /-/", -3.0f},
