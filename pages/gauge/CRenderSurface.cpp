@@ -54,6 +54,6 @@ CRenderSurface::SendBufferLock::~SendBufferLock() {
 void CRenderSurface::PublishFrame() noexcept {
     if (m_pixels == nullptr)
         return;
-    SendBufferLock buffer(*this);
-    std::memcpy(buffer.MutableData(), m_pixels, ImageBytes);
+    const SendBufferLock locked(*this);
+    std::memcpy(m_sendBuffer.get(), m_pixels, ImageBytes);
 }

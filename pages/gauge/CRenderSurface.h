@@ -38,7 +38,6 @@ public:
         SendBufferLock& operator=(const SendBufferLock&) = delete;
 
         const BYTE* Data() const noexcept { return m_surface.m_sendBuffer.get(); }
-        BYTE* MutableData() noexcept { return m_surface.m_sendBuffer.get(); }
         DWORD Size() const noexcept { return ImageBytes; }
 
     private:
@@ -54,7 +53,7 @@ public:
     // False when the device context or the section could not be created: nothing can be drawn.
     bool IsValid() const noexcept { return m_deviceContext && m_section; }
     HDC DeviceContext() const noexcept { return m_deviceContext.get(); }
-    // The section's pixel memory: ImageBytes bytes as described above.
+    // The section's pixel memory: ImageBytes bytes in the layout above.
     const BYTE* Pixels() const noexcept { return m_pixels; }
 
     [[nodiscard]] Selection SelectSection() noexcept { return Selection(*this); }
