@@ -3,35 +3,47 @@
 // every other character by its 16-bit code, so "(G:Speed)" and "(G:SPEED)" name one variable.
 // Both orders are transparent: lookups take views of the expression text and allocate nothing.
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 inline unsigned FoldedCode(wchar_t ch) {
     unsigned code = static_cast<unsigned short>(ch);
-    return (code >= L'A' && code <= L'Z') ? code + (L'a' - L'A') : code;
+    return code - L'A' < 26u ? code + (L'a' - L'A') : code;
 }
 
-// Orders two character sequences given by their length and a function returning the folded
-// code of the character at an index.
-template <typename CodeA, typename CodeB>
-bool FoldedSequenceLess(size_t lengthA, CodeA codeA, size_t lengthB, CodeB codeB) {
-    size_t common = lengthA < lengthB ? lengthA : lengthB;
-    for (size_t i = 0; i < common; ++i) {
-        unsigned a = codeA(i);
-        unsigned b = codeB(i);
-        if (a != b)
-            return a < b;
+// Negative, zero or positive as a orders before, with or after b.
+inline int CompareFolded(std::wstring_view a, std::wstring_view b) {
+    size_t common = std::min(a.size(), b.size());
+    // Keys mostly agree character for character: skip identical runs a machine word at a time.
+    constexpr size_t kChunk = sizeof(std::uint64_t) / sizeof(wchar_t);
+    size_t i = 0;
+    for (; i + kChunk <= common; i += kChunk) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, sizeof(x));
+        std::memcpy(&y, b.data() + i, sizeof(y));
+        if (x != y)
+            break;
     }
-    return lengthA < lengthB;
+    for (; i < common; ++i) {
+        if (a[i] == b[i])
+            continue;
+        unsigned x = FoldedCode(a[i]);
+        unsigned y = FoldedCode(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 struct FoldedLess {
     using is_transparent = void;
     bool operator()(std::wstring_view a, std::wstring_view b) const {
-        return FoldedSequenceLess(
-            a.size(), [a](size_t i) { return FoldedCode(a[i]); }, b.size(),
-            [b](size_t i) { return FoldedCode(b[i]); });
+        return CompareFolded(a, b) < 0;
     }
 };
 
@@ -41,33 +53,36 @@ struct SimulatorKey {
     std::wstring_view name;
     std::wstring_view units;
 
-    size_t size() const { return name.size() + 1 + units.size(); }
-    unsigned FoldedAt(size_t i) const {
-        if (i < name.size())
-            return FoldedCode(name[i]);
-        return i == name.size() ? unsigned{L','} : FoldedCode(units[i - name.size() - 1]);
-    }
     std::wstring Joined() const {
         std::wstring key;
-        key.reserve(size());
+        key.reserve(name.size() + 1 + units.size());
         key.append(name).append(1, L',').append(units);
         return key;
+    }
+
+    // Compares the joined key with a stored one, part by part.
+    int CompareWith(std::wstring_view stored) const {
+        std::wstring_view storedName = stored.substr(0, std::min(name.size(), stored.size()));
+        if (int order = CompareFolded(name.substr(0, storedName.size()), storedName))
+            return order;
+        if (stored.size() <= name.size())
+            return 1; // the stored key ends within the name part: it is the shorter one
+        unsigned separator = FoldedCode(stored[name.size()]);
+        if (separator != L',')
+            return L',' < separator ? -1 : 1;
+        return CompareFolded(units, stored.substr(name.size() + 1));
     }
 };
 
 struct SimulatorKeyLess {
     using is_transparent = void;
     bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return FoldedLess{}(a, b);
+        return CompareFolded(a, b) < 0;
     }
     bool operator()(const SimulatorKey& a, const std::wstring& b) const {
-        return FoldedSequenceLess(
-            a.size(), [&a](size_t i) { return a.FoldedAt(i); }, b.size(),
-            [&b](size_t i) { return FoldedCode(b[i]); });
+        return a.CompareWith(b) < 0;
     }
     bool operator()(const std::wstring& a, const SimulatorKey& b) const {
-        return FoldedSequenceLess(
-            a.size(), [&a](size_t i) { return FoldedCode(a[i]); }, b.size(),
-            [&b](size_t i) { return b.FoldedAt(i); });
+        return b.CompareWith(a) > 0;
     }
 };

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -53,6 +54,15 @@ TEST_F(ExpressionEngineTest, Constants) {
         {L"1 2 c", 0.0f},
         {L"1 2 c 5", 5.0f},
     });
+}
+
+TEST_F(ExpressionEngineTest, AStackDeeperThanCommonGaugesKeepsEveryValue) {
+    std::wstring text;
+    for (int i = 1; i <= 100; ++i)
+        text += std::to_wstring(i) + L" ";
+    for (int i = 1; i < 100; ++i)
+        text += L"+ ";
+    EXPECT_EQ(Run(text), 5050.0f);
 }
 
 TEST_F(ExpressionEngineTest, OneOperandTable) {
@@ -229,6 +239,29 @@ TEST_F(ExpressionEngineTest, NormalizingEndsForEveryValue) {
         {L"386547056640 /-/ dnor", 0.0f},
         {L"100000000000 rnor", 2.2069950103759766f},
     });
+}
+
+// Texts cut from fragments of the language at random (fixed seed): every one evaluates and
+// registers in bounded time without faulting, however unbalanced or long.
+TEST_F(ExpressionEngineTest, AnyTextEvaluates) {
+    const std::wstring fragments[] = {
+        L" ",     L"  ",    L"(",      L")",       L"{",    L"}",
+        L"if{ ",  L"els{ ", L"(A:",    L"(&gt;G:", L"(G:",  L",",
+        L"knots", L"Var1",  L"1",      L"0",       L"360",  L"99999999999999999999",
+        L"/",     L"div",   L"%",      L"dnor",    L"rnor", L"d360",
+        L"/-/",   L"d",     L"r",      L"c",       L"b",    L"pi",
+        L"&gt;",  L"\t",    L"-",      L"*",       L"pow",  L"sqrt",
+        L"ln",    L"max",   L"\u00C4", L":"};
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<size_t> pick(0, std::size(fragments) - 1);
+    std::uniform_int_distribution<int> count(0, 160);
+    for (int i = 0; i < 3000; ++i) {
+        std::wstring text;
+        for (int n = count(random); n > 0; --n)
+            text += fragments[pick(random)];
+        Evaluate(store, text);
+        store.RegisterExpression(text);
+    }
 }
 
 } // namespace
