@@ -23,6 +23,15 @@ ClampedExpression Unclamped(const wchar_t* expression) {
     return result;
 }
 
+ClampedExpression Clamped(const wchar_t* expression, float minimum, float maximum) {
+    ClampedExpression result = Unclamped(expression);
+    result.hasMinimum = true;
+    result.minimum = minimum;
+    result.hasMaximum = true;
+    result.maximum = maximum;
+    return result;
+}
+
 } // namespace
 
 CGaugeRenderer::CGaugeRenderer(CSimConnectLibrary& simConnect) : m_simConnect(simConnect) {}
@@ -54,20 +63,18 @@ bool CGaugeRenderer::LoadDebugGauge(GaugeVariables& store) {
     auto needle = std::make_unique<CGaugeElement>(kLayerSize, kLayerSize, store);
     needle->SetPosition(73, 76);
     needle->SetImage(kNeedle, 24.117647f, 6.5f, false);
-    ClampedExpression airspeed = Unclamped(L"(A:Airspeed select indicated or true,knots)");
-    airspeed.hasMinimum = true;
-    airspeed.minimum = 0.0f;
-    airspeed.hasMaximum = true;
-    airspeed.maximum = 260.0f;
-    needle->SetRotation(airspeed);
-    static constexpr NonlinearityPoint kScale[] = {
-        {0.0f, 73.3125f, 15.9375f, 0.0f},     {40.0f, 95.625f, 17.53125f, 0.0f},
-        {50.0f, 111.5625f, 27.09375f, 0.0f},  {60.0f, 117.9375f, 31.875f, 0.0f},
-        {80.0f, 135.46875f, 62.15625f, 0.0f}, {130.0f, 98.8125f, 133.875f, 0.0f},
-        {160.0f, 51.0f, 122.71875f, 0.0f},    {190.0f, 27.09375f, 94.03125f, 0.0f},
-        {200.0f, 17.53125f, 82.875f, 0.0f},   {260.0f, 44.625f, 23.90625f, 0.0f}};
-    for (const NonlinearityPoint& point : kScale)
-        needle->AddPointByPosition(point.value, point.x, point.y);
+    needle->SetRotation(Clamped(L"(A:Airspeed select indicated or true,knots)", 0.0f, 260.0f));
+    // Where the needle points for ten airspeeds: the bearings come from these positions.
+    struct ScalePoint {
+        float knots, x, y;
+    };
+    static constexpr ScalePoint kScale[] = {
+        {0.0f, 73.3125f, 15.9375f},  {40.0f, 95.625f, 17.53125f},    {50.0f, 111.5625f, 27.09375f},
+        {60.0f, 117.9375f, 31.875f}, {80.0f, 135.46875f, 62.15625f}, {130.0f, 98.8125f, 133.875f},
+        {160.0f, 51.0f, 122.71875f}, {190.0f, 27.09375f, 94.03125f}, {200.0f, 17.53125f, 82.875f},
+        {260.0f, 44.625f, 23.90625f}};
+    for (const ScalePoint& point : kScale)
+        needle->AddPointByPosition(point.knots, point.x, point.y);
     m_elements.push_back(std::move(needle));
 
     auto knob = std::make_unique<CGaugeElement>(kLayerSize, kLayerSize, store);

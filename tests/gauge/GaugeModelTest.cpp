@@ -1,3 +1,4 @@
+#include "pages/gauge/AnsiText.h"
 #include "pages/gauge/GaugeRenderer.h"
 #include "pages/gauge/GaugeVariables.h"
 #include "pages/gauge/NonlinearityPoint.h"
@@ -44,6 +45,14 @@ TEST(NonlinearityBearing, IsClockwiseFromStraightUpSeenFromTheElement) {
             << "(" << c.px << ", " << c.py << ") from (" << c.x << ", " << c.y << ")";
     }
     EXPECT_TRUE(std::isnan(BearingFrom(10, 10, 10.0f, 10.0f)));
+}
+
+// Event names go to the simulator through fixed buffers: a longer name is cut, never overrun.
+TEST(AnsiText, NamesAreCutToFitTheirBuffer) {
+    EXPECT_EQ(ToAnsiCodePage(L"AP_MASTER", 260), "AP_MASTER");
+    EXPECT_EQ(ToAnsiCodePage(L"", 260), "");
+    EXPECT_EQ(ToAnsiCodePage(std::wstring(259, L'x'), 260), std::string(259, 'x'));
+    EXPECT_EQ(ToAnsiCodePage(std::wstring(1500, L'x'), 1024), std::string(1023, 'x'));
 }
 
 TEST(GaugeBitmap, HoldsTheFileAsTopDown32BitPixelsAndLoadsOnlyOnce) {
