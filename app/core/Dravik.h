@@ -61,13 +61,6 @@ protected:
     void FinalizeNuvex();
 
 private:
-    struct DeviceNotificationTraits {
-        using Handle = HDEVNOTIFY;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { UnregisterDeviceNotification(h); }
-    };
-
     void CreatePage(PageKind kind, const wchar_t* className, bool radio1,
                     const PageConfiguration* configuration, DWORD& nextPageId);
     void OfferPresentHidDevices();
@@ -75,7 +68,7 @@ private:
 
     PageMap m_pages;
     std::vector<std::unique_ptr<IHidPanel>> m_panels;
-    UniqueResource<DeviceNotificationTraits> m_deviceNotification;
+    UniqueDeviceNotification m_deviceNotification;
     CPageFactories m_pageFactories;
     std::unique_ptr<IDisplayDevices> m_displayDevices;
 };

@@ -5,6 +5,7 @@
 #include "registration/AddonRegistration.h"
 
 #include "common/StringCompare.h"
+#include "common/UniqueHandle.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -17,20 +18,11 @@ void WriteDebugOutput(const wchar_t* text) {
     OutputDebugStringW(text);
 }
 
-// Frees the vector CommandLineToArgvW allocates.
-struct ArgumentVector {
-    explicit ArgumentVector(const wchar_t* commandLine)
-        : arguments(CommandLineToArgvW(commandLine, &count)) {}
-    ~ArgumentVector() {
-        if (arguments)
-            LocalFree(arguments);
-    }
-    ArgumentVector(const ArgumentVector&) = delete;
-    ArgumentVector& operator=(const ArgumentVector&) = delete;
-
+EntryCommand DecideFromCommandLine(const wchar_t* commandLine) {
     int count = 0;
-    wchar_t** arguments;
-};
+    UniqueLocal<wchar_t**> arguments(CommandLineToArgvW(commandLine, &count));
+    return DecideEntryCommand(count, arguments.get());
+}
 
 } // namespace
 
@@ -60,16 +52,10 @@ bool RunApplication(HINSTANCE instance) {
 int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions) {
     GetTraceProvider().Register(instance);
     // A single-threaded apartment: the XML reader and document are COM objects.
-    HRESULT com = CoInitialize(nullptr);
-
-    EntryCommand command;
-    {
-        ArgumentVector vector(commandLine);
-        command = DecideEntryCommand(vector.count, vector.arguments);
-    }
+    const UniqueComApartment com = EnterComApartment();
 
     bool run = false;
-    switch (command) {
+    switch (DecideFromCommandLine(commandLine)) {
     case EntryCommand::Install:
         actions.debugOutput(L"Dravik -install\n");
         actions.install();
@@ -88,13 +74,9 @@ int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActio
         break;
     }
 
-    int exitCode = kExitRegistrationOnly;
-    if (run)
-        exitCode = actions.run(instance) ? kExitRan : kExitNotStarted;
-
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    return exitCode;
+    if (!run)
+        return kExitRegistrationOnly;
+    return actions.run(instance) ? kExitRan : kExitNotStarted;
 }
 
 int DravikEntry(HINSTANCE instance) {

@@ -9,13 +9,6 @@ constexpr DWORD kWaitFileTimeoutMs = 120000;
 // are not reported.
 constexpr DWORD kWaitFileSliceMs = 500;
 
-struct ChangeNotificationTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindCloseChangeNotification(h); }
-};
-
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -23,7 +16,7 @@ bool Exists(const std::string& path) {
 // Waits until `path` exists, the stop event is set or the time-out passes; false when stopped.
 bool WaitForFile(const std::string& path, HANDLE stop) {
     const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-    UniqueResource<ChangeNotificationTraits> change(::FindFirstChangeNotificationA(
+    UniqueChangeNotification change(::FindFirstChangeNotificationA(
         folder.empty() ? "." : folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
     const ULONGLONG deadline = ::GetTickCount64() + kWaitFileTimeoutMs;
     while (!Exists(path) && ::GetTickCount64() < deadline) {

@@ -1,13 +1,8 @@
 #include "tests/support/NuvexServiceInstaller.h"
 
-#include <memory>
+#include "common/UniqueHandle.h"
 
 namespace {
-
-struct ServiceHandleCloser {
-    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
-};
-using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
 
 DWORD NotifyMaskFor(DWORD state) {
     return state == SERVICE_RUNNING ? SERVICE_NOTIFY_RUNNING | SERVICE_NOTIFY_STOPPED
@@ -57,14 +52,14 @@ bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
         CreateServiceW(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
                        SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                        command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-    m_installed = service != nullptr;
+    m_installed = static_cast<bool>(service);
     return m_installed;
 }
 
 bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     if (!service || !StartServiceW(service.get(), 0, nullptr))
         return false;
     return WaitForState(service.get(), notify, SERVICE_RUNNING, timeoutMs);
@@ -73,7 +68,7 @@ bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
 bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     if (!service)
         return false;
     SERVICE_STATUS status{};
@@ -84,7 +79,7 @@ bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
 bool CNuvexServiceInstaller::Delete() {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     m_installed = false;
     return service && StopAndDelete(service.get(), notify, 15000);
 }
