@@ -19,8 +19,6 @@ CTraceProvider& GetTraceProvider() {
 
 CTraceProvider::~CTraceProvider() {
     Unregister();
-    if (m_library)
-        FreeLibrary(m_library);
 }
 
 void CTraceProvider::InjectEntryPoints(const EntryPoints& entryPoints) {
@@ -38,14 +36,14 @@ void CTraceProvider::Unregister() {
 void CTraceProvider::Register(HINSTANCE instance) {
     if (!m_injected) {
         if (!m_library)
-            m_library = LoadLibraryW(L"Advapi32.dll");
+            m_library.reset(LoadLibraryW(L"Advapi32.dll"));
         if (m_library) {
             m_entryPoints.eventRegister = reinterpret_cast<PFN_EventRegister>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventRegister")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventRegister")));
             m_entryPoints.eventUnregister = reinterpret_cast<PFN_EventUnregister>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventUnregister")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventUnregister")));
             m_entryPoints.eventWriteString = reinterpret_cast<PFN_EventWriteString>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventWriteString")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventWriteString")));
         }
     }
     if (m_entryPoints.eventRegister)

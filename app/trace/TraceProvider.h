@@ -1,6 +1,8 @@
 #pragma once
 // The program's ETW provider: every trace line leaves the process through it.
 
+#include "common/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <evntprov.h>
@@ -48,7 +50,7 @@ private:
     void ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword);
     void ResolveModuleName(HINSTANCE instance);
 
-    HMODULE m_library = nullptr;
+    UniqueModule m_library;
     EntryPoints m_entryPoints;
     bool m_injected = false;
     REGHANDLE m_registration = 0;

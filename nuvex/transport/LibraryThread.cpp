@@ -1,5 +1,8 @@
 #include "nuvex/transport/LibraryThread.h"
 
+#include "common/UniqueHandle.h"
+
+#include <memory>
 #include <new>
 
 namespace {
@@ -20,22 +23,27 @@ DWORD WINAPI LibraryThreadProc(void* parameter) {
 } // namespace
 
 HANDLE CreateLibraryThread(LPTHREAD_START_ROUTINE procedure, void* parameter, DWORD creationFlags) {
-    HMODULE module = nullptr;
+    UniqueModule module;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&LibraryThreadProc), &module))
+                            reinterpret_cast<LPCWSTR>(&LibraryThreadProc), module.put()))
         return nullptr;
-    auto* start = new (std::nothrow) LibraryThreadStart{procedure, parameter, module};
+    std::unique_ptr<LibraryThreadStart> start(
+        new (std::nothrow) LibraryThreadStart{procedure, parameter, module.get()});
     if (start == nullptr) {
-        FreeLibrary(module);
+        module.reset();
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    HANDLE thread = CreateThread(nullptr, 0, LibraryThreadProc, start, creationFlags, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 0, LibraryThreadProc, start.get(), creationFlags, nullptr);
     if (thread == nullptr) {
         const DWORD error = GetLastError();
-        delete start;
-        FreeLibrary(module);
+        module.reset();
         SetLastError(error);
+        return nullptr;
     }
+    // The thread owns both now.
+    start.release();
+    module.release();
     return thread;
 }

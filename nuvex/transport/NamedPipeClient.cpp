@@ -64,9 +64,7 @@ void CNamedPipeClient::StopReader() {
         DebugLine(L"CNamedPipeClient::Disconnect() - timeout waiting for thread to terminate\n");
         TerminateThread(m_thread.get(), static_cast<DWORD>(-1));
         m_reading = false;
-        const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
-        if (pipe != INVALID_HANDLE_VALUE)
-            CloseHandle(pipe);
+        ClosePipe();
     }
     m_thread.reset();
     m_name = nullptr;
@@ -130,9 +128,12 @@ void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
     }
     if (m_sink != nullptr)
         m_sink->OnPipeDisconnect(source);
-    const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
-    if (pipe != INVALID_HANDLE_VALUE)
-        CloseHandle(pipe);
+    ClosePipe();
+}
+
+// Whichever of the reader and a timed-out stop comes first takes the handle and closes it.
+void CNamedPipeClient::ClosePipe() {
+    const UniqueFile pipe(m_pipe.exchange(INVALID_HANDLE_VALUE));
 }
 
 bool CNamedPipeClient::PipeWrite(PipeSourceToken, DWORD byteCount, const void* buffer,

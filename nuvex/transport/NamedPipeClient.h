@@ -40,6 +40,7 @@ private:
     bool OpenPipe();
     void ReadThread_Read(BYTE* buffer);
     void StopReader();
+    void ClosePipe();
     int FinishOperation(const wchar_t* operation, BOOL started, COverLapped& operationRecord,
                         HANDLE pipe, DWORD* transferred, DWORD timeoutMs);
 
