@@ -16,27 +16,44 @@ CDravikBase::CDravikBase(CSimConnectLibrary& simConnect) : m_simConnect(simConne
 
 CDravikBase::~CDravikBase() = default;
 
+// Owns the open connection for the length of a run: however the run ends, a connection that
+// SimConnect_Open opened is closed through CleanupSimConnect.
+class CDravikBase::ConnectionCloser {
+public:
+    explicit ConnectionCloser(CDravikBase& base) : m_base(base) {}
+    ~ConnectionCloser() {
+        if (m_base.m_connected)
+            m_base.CleanupSimConnect();
+    }
+    ConnectionCloser(const ConnectionCloser&) = delete;
+    ConnectionCloser& operator=(const ConnectionCloser&) = delete;
+
+private:
+    CDravikBase& m_base;
+};
+
 bool CDravikBase::Run(HINSTANCE instance) {
     m_messageEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_messageEvent)
         return false;
-    if (!InitSimConnect()) {
-        m_messageEvent.reset();
-        return false;
-    }
-    m_running = true;
-    if (!CreateMessageWindow(instance)) {
-        m_messageEvent.reset();
-        return false;
-    }
+    const bool initialized = RunConnected(instance);
+    m_messageWindow.reset();
+    m_messageEvent.reset();
+    return initialized;
+}
 
-    bool initialized = OnInitialize();
+bool CDravikBase::RunConnected(HINSTANCE instance) {
+    const ConnectionCloser connection(*this);
+    if (!InitSimConnect())
+        return false;
+    m_running = true;
+    if (!CreateMessageWindow(instance))
+        return false;
+
+    const bool initialized = OnInitialize();
     if (initialized)
         Loop();
     OnFinalize();
-    CleanupSimConnect();
-    DestroyMessageWindow();
-    m_messageEvent.reset();
     return initialized;
 }
 
@@ -52,19 +69,14 @@ bool CDravikBase::CreateMessageWindow(HINSTANCE instance) {
     // A class left registered by an earlier run is fine.
     RegisterClassExW(&windowClass);
 
-    m_messageWindow = CreateWindowExW(0, kWindowClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, instance, this);
-    return IsWindow(m_messageWindow) == TRUE;
+    m_messageWindow.reset(CreateWindowExW(0, kWindowClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, instance, this));
+    return IsWindow(m_messageWindow.get()) == TRUE;
 }
 
-// The window would otherwise outlive this object still pointing at it; it is detached first so
-// that no virtual operation runs after OnFinalize.
-void CDravikBase::DestroyMessageWindow() {
-    if (!m_messageWindow)
-        return;
-    SetWindowLongPtrW(m_messageWindow, GWLP_USERDATA, 0);
-    DestroyWindow(m_messageWindow);
-    m_messageWindow = nullptr;
+void CDravikBase::DestroyMessageWindow(HWND window) noexcept {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
 }
 
 void CDravikBase::Loop() {
@@ -156,6 +168,7 @@ bool CDravikBase::InitSimConnect() {
     TraceResult(hr, L"CDravikBase::InitSimConnect - SimConnect_Open");
     if (FAILED(hr))
         return false;
+    m_connected = true;
 
     struct Subscription {
         DWORD id;
@@ -182,5 +195,6 @@ bool CDravikBase::InitSimConnect() {
 }
 
 void CDravikBase::CleanupSimConnect() {
+    m_connected = false;
     TraceResult(m_simConnect.Close(), L"CDravikBase::CleanupSimConnect - SimConnect_Close");
 }
