@@ -4,10 +4,11 @@
 // stop and data message and every device change out to them in a fixed order.
 
 #include "app/contracts/DisplayDevices.h"
-#include "app/core/DravikBase.h"
 #include "app/contracts/HidPanel.h"
 #include "app/contracts/IPage.h"
+#include "app/contracts/IPageHost.h"
 #include "app/contracts/PageFactory.h"
+#include "app/core/DravikBase.h"
 
 #include <dbt.h>
 
@@ -26,7 +27,7 @@ struct DravikComponents {
     std::unique_ptr<IDisplayDevices> displayDevices;
 };
 
-class CDravik : public CDravikBase {
+class CDravik : public CDravikBase, public IPageHost {
 public:
     static constexpr const wchar_t* kPagesFile = L"Dravik.xml";
 
@@ -35,10 +36,10 @@ public:
     CDravik(DravikComponents components, CSimConnectLibrary& simConnect);
     ~CDravik() override;
 
-    // Services offered to pages.
-    void RefreshPage(IPage* page);
-    std::wstring GetAssignedGauge(NuvexDevice device);
-    void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName);
+    // What pages ask of their host, handed to the display-device side.
+    void RefreshPage(IPage* page) override;
+    std::wstring GetAssignedGauge(NuvexDevice device) override;
+    void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName) override;
 
     const PageMap& Pages() const { return m_pages; }
 
