@@ -1,5 +1,6 @@
 #include "nuvex/transport/LibraryThread.h"
 
+#include "common/CallNoThrow.h"
 #include "common/UniqueHandle.h"
 
 #include <memory>
@@ -13,11 +14,14 @@ struct LibraryThreadStart {
     HMODULE module;
 };
 
-DWORD WINAPI LibraryThreadProc(void* parameter) {
+DWORD WINAPI LibraryThreadProc(void* parameter) noexcept {
     const LibraryThreadStart start = *static_cast<LibraryThreadStart*>(parameter);
     delete static_cast<LibraryThreadStart*>(parameter);
-    const DWORD exitCode = start.procedure(start.parameter);
-    FreeLibraryAndExitThread(start.module, exitCode);
+    // The procedures are the library's own boundaries; this one only makes sure that the
+    // module is released whatever they do.
+    DWORD exitCode = 0;
+    const HRESULT ran = CallNoThrow([&] { exitCode = start.procedure(start.parameter); });
+    FreeLibraryAndExitThread(start.module, SUCCEEDED(ran) ? exitCode : static_cast<DWORD>(ran));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "nuvex/transport/LibraryThread.h"
 #include "nuvex/transport/OverLapped.h"
 
+#include "common/CallNoThrow.h"
+
 #include <memory>
 #include <new>
 
@@ -70,20 +72,26 @@ void CNamedPipeClient::StopReader() {
     m_name = nullptr;
 }
 
-DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) {
-    static_cast<CNamedPipeClient*>(parameter)->ReaderThread();
+// An exception ends the connection as a broken pipe would: the reading stops, the pipe is
+// closed, and the reader's end is signalled all the same.
+DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) noexcept {
+    auto* client = static_cast<CNamedPipeClient*>(parameter);
+    if (FAILED(CallNoThrow([client] { client->ReaderThread(); }))) {
+        client->m_reading = false;
+        client->ClosePipe();
+    }
+    SetEvent(client->m_readerEnded.get());
     return 0;
 }
 
 void CNamedPipeClient::ReaderThread() {
-    if (OpenPipe()) {
-        // Reading before Connect returns, so that a request sent right after it is not refused.
-        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
-        m_reading = buffer != nullptr;
-        SetEvent(m_connected.get());
-        ReadThread_Read(buffer.get());
-    }
-    SetEvent(m_readerEnded.get());
+    if (!OpenPipe())
+        return;
+    // Reading before Connect returns, so that a request sent right after it is not refused.
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
+    m_reading = buffer != nullptr;
+    SetEvent(m_connected.get());
+    ReadThread_Read(buffer.get());
 }
 
 bool CNamedPipeClient::OpenPipe() {

@@ -35,7 +35,7 @@ public:
     bool IsReading() const { return m_reading; }
 
 private:
-    static DWORD WINAPI ReaderThreadProc(void* parameter);
+    static DWORD WINAPI ReaderThreadProc(void* parameter) noexcept;
     void ReaderThread();
     bool OpenPipe();
     void ReadThread_Read(BYTE* buffer);
