@@ -2,6 +2,8 @@
 
 #include "panels/PanelClass.h"
 
+#include "common/CallNoThrow.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -48,9 +50,11 @@ void CPanelDevice::StopReadThread() {
     m_readThread.reset();
 }
 
-DWORD WINAPI CPanelDevice::ReadThreadProc(void* record) {
-    static_cast<CPanelDevice*>(record)->ReadLoop();
-    return 0;
+// A report whose handling throws ends the device's reading, not the process; the device stays
+// open until it is removed.
+DWORD WINAPI CPanelDevice::ReadThreadProc(void* record) noexcept {
+    auto* device = static_cast<CPanelDevice*>(record);
+    return SUCCEEDED(CallNoThrow([device] { device->ReadLoop(); })) ? 0 : 1;
 }
 
 void CPanelDevice::ReadLoop() {

@@ -2,6 +2,8 @@
 
 #include "app/trace/Trace.h"
 
+#include "common/CallNoThrow.h"
+
 using namespace simconnect;
 
 namespace {
@@ -103,9 +105,9 @@ void CDravikBase::PumpWindowMessages() {
     }
 }
 
-void CALLBACK CDravikBase::DispatchCallback(Recv* message, DWORD size, void* context) {
+void CALLBACK CDravikBase::DispatchCallback(Recv* message, DWORD size, void* context) noexcept {
     if (message && context)
-        static_cast<CDravikBase*>(context)->Dispatch(message, size);
+        (void)CallNoThrow([&] { static_cast<CDravikBase*>(context)->Dispatch(message, size); });
 }
 
 void CDravikBase::Dispatch(const Recv* message, DWORD size) {
@@ -149,7 +151,7 @@ void CDravikBase::OnSystemEvent(DWORD clientEventId) {
 }
 
 LRESULT CALLBACK CDravikBase::MessageWindowProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
+                                                LPARAM lParam) noexcept {
     if (message == WM_CREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         if (create && create->lpCreateParams)
@@ -158,7 +160,10 @@ LRESULT CALLBACK CDravikBase::MessageWindowProc(HWND window, UINT message, WPARA
         return 0;
     }
     auto* self = reinterpret_cast<CDravikBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && self->OnWindowMessage(message, wParam, lParam) != 0)
+    LRESULT handled = 0;
+    if (self)
+        (void)CallNoThrow([&] { handled = self->OnWindowMessage(message, wParam, lParam); });
+    if (handled != 0)
         return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -53,9 +53,13 @@ protected:
     bool InitSimConnect();
     void CleanupSimConnect();
 
-    static void CALLBACK DispatchCallback(simconnect::Recv* message, DWORD size, void* context);
+    // The simulator's library and the window manager call these: no exception leaves them. A
+    // message whose handling throws is dropped; a window message then goes to the default
+    // procedure.
+    static void CALLBACK DispatchCallback(simconnect::Recv* message, DWORD size,
+                                          void* context) noexcept;
     static LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam);
+                                              LPARAM lParam) noexcept;
 
 private:
     // Detached first, so that no virtual operation runs after OnFinalize nor on a destroyed

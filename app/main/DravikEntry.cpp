@@ -4,6 +4,7 @@
 #include "app/trace/TraceProvider.h"
 #include "registration/AddonRegistration.h"
 
+#include "common/CallNoThrow.h"
 #include "common/StringCompare.h"
 #include "common/UniqueHandle.h"
 
@@ -24,32 +25,7 @@ EntryCommand DecideFromCommandLine(const wchar_t* commandLine) {
     return DecideEntryCommand(count, arguments.get());
 }
 
-} // namespace
-
-const EntryActions& DefaultEntryActions() {
-    static const EntryActions actions = {&InstallAddon, &UninstallAddon, &RunApplication,
-                                         &WriteDebugOutput};
-    return actions;
-}
-
-EntryCommand DecideEntryCommand(int argumentCount, const wchar_t* const* arguments) {
-    if (!arguments || argumentCount != 2 || !arguments[1])
-        return EntryCommand::InstallThenRun;
-    if (EqualsNoCase(arguments[1], L"-install"))
-        return EntryCommand::Install;
-    if (EqualsNoCase(arguments[1], L"-uninstall"))
-        return EntryCommand::Uninstall;
-    if (EqualsNoCase(arguments[1], L"-run"))
-        return EntryCommand::Run;
-    return EntryCommand::InstallThenRun;
-}
-
-bool RunApplication(HINSTANCE instance) {
-    auto application = std::make_unique<CDravik>(ProgramComponents());
-    return application->Run(instance);
-}
-
-int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions) {
+int Enter(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions) {
     GetTraceProvider().Register(instance);
     // A single-threaded apartment: the XML reader and document are COM objects.
     const UniqueComApartment com = EnterComApartment();
@@ -79,6 +55,39 @@ int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActio
     return actions.run(instance) ? kExitRan : kExitNotStarted;
 }
 
-int DravikEntry(HINSTANCE instance) {
+} // namespace
+
+const EntryActions& DefaultEntryActions() {
+    static const EntryActions actions = {&InstallAddon, &UninstallAddon, &RunApplication,
+                                         &WriteDebugOutput};
+    return actions;
+}
+
+EntryCommand DecideEntryCommand(int argumentCount, const wchar_t* const* arguments) {
+    if (!arguments || argumentCount != 2 || !arguments[1])
+        return EntryCommand::InstallThenRun;
+    if (EqualsNoCase(arguments[1], L"-install"))
+        return EntryCommand::Install;
+    if (EqualsNoCase(arguments[1], L"-uninstall"))
+        return EntryCommand::Uninstall;
+    if (EqualsNoCase(arguments[1], L"-run"))
+        return EntryCommand::Run;
+    return EntryCommand::InstallThenRun;
+}
+
+bool RunApplication(HINSTANCE instance) {
+    auto application = std::make_unique<CDravik>(ProgramComponents());
+    return application->Run(instance);
+}
+
+int DravikEntry(HINSTANCE instance, const wchar_t* commandLine,
+                const EntryActions& actions) noexcept {
+    // Anything thrown on the way ends the program as a run that could not start.
+    int exitCode = kExitNotStarted;
+    (void)CallNoThrow([&] { exitCode = Enter(instance, commandLine, actions); });
+    return exitCode;
+}
+
+int DravikEntry(HINSTANCE instance) noexcept {
     return DravikEntry(instance, GetCommandLineW(), DefaultEntryActions());
 }

@@ -69,11 +69,12 @@ void CTraceProvider::ResolveModuleName(HINSTANCE instance) {
 
 void NTAPI CTraceProvider::EnableCallback(LPCGUID, ULONG controlCode, UCHAR level,
                                           ULONGLONG matchAnyKeyword, ULONGLONG,
-                                          PEVENT_FILTER_DESCRIPTOR, PVOID) {
+                                          PEVENT_FILTER_DESCRIPTOR, PVOID) noexcept {
     GetTraceProvider().ApplyControl(controlCode, level, matchAnyKeyword);
 }
 
-void CTraceProvider::ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword) {
+void CTraceProvider::ApplyControl(ULONG controlCode, UCHAR level,
+                                  ULONGLONG matchAnyKeyword) noexcept {
     if (controlCode == kControlDisable) {
         m_enabled = 0;
         m_level = 0;

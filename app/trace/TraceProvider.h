@@ -39,7 +39,7 @@ public:
 
     static void NTAPI EnableCallback(LPCGUID sourceId, ULONG controlCode, UCHAR level,
                                      ULONGLONG matchAnyKeyword, ULONGLONG matchAllKeyword,
-                                     PEVENT_FILTER_DESCRIPTOR filterData, PVOID context);
+                                     PEVENT_FILTER_DESCRIPTOR filterData, PVOID context) noexcept;
 
     // Test seam: replaces the entry points; a later Register uses them instead of Advapi32's.
     void InjectEntryPoints(const EntryPoints& entryPoints);
@@ -47,7 +47,7 @@ public:
     void Unregister();
 
 private:
-    void ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword);
+    void ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword) noexcept;
     void ResolveModuleName(HINSTANCE instance);
 
     UniqueModule m_library;
