@@ -16,8 +16,10 @@ CPanelDevice::CPanelDevice() : m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, n
 
 CPanelDevice::~CPanelDevice() {
     StopReadThread();
-    if (m_owner && m_attached)
+    if (m_owner && m_attached) {
+        std::lock_guard<std::mutex> lock(m_owner->m_lock);
         m_owner->OnDeviceDetached(*this);
+    }
     m_owner = nullptr;
 }
 
@@ -31,7 +33,10 @@ bool CPanelDevice::Open(const wchar_t* path, CPanelClass* panel) {
         return false;
     m_caps = m_feature->Capabilities();
     m_attached = true;
-    m_owner->OnDeviceAttached(*this);
+    {
+        std::lock_guard<std::mutex> lock(m_owner->m_lock);
+        m_owner->OnDeviceAttached(*this);
+    }
     if (m_owner->NeedsReadThread()) {
         m_readThread.reset(
             CreateThread(nullptr, 0, &CPanelDevice::ReadThreadProc, this, 0, nullptr));
