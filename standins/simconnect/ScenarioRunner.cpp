@@ -1,5 +1,6 @@
 #include "standins/simconnect/ScenarioRunner.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -43,22 +44,21 @@ struct CScenarioRunner::Context {
 bool CScenarioRunner::Start(IScenarioTarget& target, std::vector<ScenarioStep> steps) {
     Stop();
     m_stop.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    HANDLE threadStop = nullptr;
-    HMODULE module = nullptr;
+    UniqueHandle threadStop;
     if (!m_stop || !::DuplicateHandle(::GetCurrentProcess(), m_stop.get(), ::GetCurrentProcess(),
-                                      &threadStop, 0, FALSE, DUPLICATE_SAME_ACCESS))
+                                      threadStop.put(), 0, FALSE, DUPLICATE_SAME_ACCESS))
         return false;
-    auto* context = new Context{target, std::move(steps), UniqueHandle(threadStop), nullptr};
-    if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                             reinterpret_cast<LPCWSTR>(&CScenarioRunner::ThreadProc), &module))
-        context->module = module;
-    m_thread.reset(::CreateThread(nullptr, 0, ThreadProc, context, 0, nullptr));
-    if (!m_thread) {
-        if (context->module)
-            ::FreeLibrary(context->module);
-        delete context;
+    UniqueModule module;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(&CScenarioRunner::ThreadProc), module.put());
+    auto context = std::make_unique<Context>(
+        Context{target, std::move(steps), std::move(threadStop), module.get()});
+    m_thread.reset(::CreateThread(nullptr, 0, ThreadProc, context.get(), 0, nullptr));
+    if (!m_thread)
         return false;
-    }
+    // The thread owns both now.
+    context.release();
+    module.release();
     return true;
 }
 
