@@ -3,20 +3,27 @@
 #include "app/trace/Trace.h"
 #include "panels/PanelIds.h"
 
+#include "common/UniqueHandle.h"
+
 #include <cstring>
 
 namespace {
 
-// "NoTransmit" is the unnamed value of the subkey of that name; 1 stops every transmission.
+// "NoTransmit" is the unnamed value of the subkey of that name: when it fits in four bytes and
+// they read as the integer 1, whatever the value's type, the panels transmit nothing.
 bool ReadTransmitSetting() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Harmel\\Panels", 0, KEY_READ, &key) !=
+    UniqueRegistryKey panels;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Harmel\\Panels", 0, KEY_READ, panels.put()) !=
+        ERROR_SUCCESS)
+        return true;
+    UniqueRegistryKey noTransmit;
+    if (RegOpenKeyExW(panels.get(), L"NoTransmit", 0, KEY_QUERY_VALUE, noTransmit.put()) !=
         ERROR_SUCCESS)
         return true;
     INT32 value = 0;
-    LONG size = sizeof(value);
-    LONG result = RegQueryValueW(key, L"NoTransmit", reinterpret_cast<LPWSTR>(&value), &size);
-    RegCloseKey(key);
+    DWORD size = sizeof(value);
+    const LONG result = RegQueryValueExW(noTransmit.get(), nullptr, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(&value), &size);
     return !(result == ERROR_SUCCESS && value == 1);
 }
 

@@ -59,6 +59,7 @@ public:
     virtual void OnSimRecieveData(DWORD requestId, const void* data) = 0;
 
 protected:
+    // With the panel lock held: the device was opened, and it is about to be closed.
     virtual void OnDeviceAttached(CPanelDevice& device) = 0;
     virtual void OnDeviceDetached(CPanelDevice& device) = 0;
     // Runs on the device's read thread.
@@ -70,6 +71,31 @@ protected:
         DWORD data;
     };
     using PendingEvents = std::vector<PendingEvent>;
+
+    // The data step every panel takes: under the panel lock, a block that is this panel's and
+    // differs from `stored` replaces it, and then `refresh` runs for every open device.
+    template <typename Data, typename Refresh>
+    void ReceiveData(DWORD requestId, const void* block, Data& stored, Refresh refresh) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (StoreData(requestId, block, &stored, sizeof(Data)))
+            ForEachDevice(refresh);
+    }
+
+    // The input step every reading panel takes: `decide` gathers the events under the panel
+    // lock, and they are transmitted once it is released.
+    template <typename Decide> void HandleInput(Decide decide) {
+        PendingEvents events;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            decide(events);
+        }
+        TransmitEvents(events);
+    }
+
+    // The bits of byte `index` of an input report that were clear in the previous report.
+    static BYTE NewlySet(const BYTE* previous, const BYTE* current, int index) {
+        return static_cast<BYTE>(current[index] & ~previous[index]);
+    }
 
     bool IsDeviceOfProduct(const wchar_t* path, USHORT productId);
 

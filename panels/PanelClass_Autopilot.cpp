@@ -158,14 +158,10 @@ void CPanelClass_Autopilot::OnSimInitialize(DWORD&) {
 }
 
 void CPanelClass_Autopilot::OnSimRecieveData(DWORD requestId, const void* data) {
-    std::lock_guard<std::mutex> lock(PanelLock());
-    if (!StoreData(requestId, data, &m_data, sizeof(m_data)))
-        return;
-    ForEachDevice([this](CPanelDevice& device) { Refresh(device, false); });
+    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) { Refresh(device, false); });
 }
 
 void CPanelClass_Autopilot::OnDeviceAttached(CPanelDevice& device) {
-    std::lock_guard<std::mutex> lock(PanelLock());
     BYTE report[kReportLength] = {};
     device.FeatureDevice().GetFeature(report, kReportLength);
     device.SetDeviceValue(kModeKey, DecodeMode(report[1], kModeAltitude));
@@ -175,7 +171,6 @@ void CPanelClass_Autopilot::OnDeviceAttached(CPanelDevice& device) {
 void CPanelClass_Autopilot::OnDeviceDetached(CPanelDevice& device) {
     BYTE report[kReportLength] = {};
     memset(report + 1, kDetachedDigit, 2 * kDigitsPerDisplay);
-    std::lock_guard<std::mutex> lock(PanelLock());
     device.FeatureDevice().SetFeature(report, kReportLength);
 }
 
@@ -186,20 +181,17 @@ bool CPanelClass_Autopilot::ControlsLive() const {
 
 void CPanelClass_Autopilot::OnInputReport(CPanelDevice& device, DWORD, const BYTE* previous,
                                           const BYTE* current) {
-    BYTE r1 = current[1] & ~previous[1];
-    BYTE r2 = current[2] & ~previous[2];
-    BYTE r3 = current[3] & ~previous[3];
-    PendingEvents events;
-    {
-        std::lock_guard<std::mutex> lock(PanelLock());
+    const BYTE r1 = NewlySet(previous, current, 1);
+    const BYTE r2 = NewlySet(previous, current, 2);
+    const BYTE r3 = NewlySet(previous, current, 3);
+    HandleInput([&](PendingEvents& events) {
         LONG mode = DecodeMode(r1, device.GetDeviceValue(kModeKey));
         bool modeChanged = mode != device.GetDeviceValue(kModeKey);
         if (modeChanged)
             device.SetDeviceValue(kModeKey, mode);
         DecideControls(mode, previous, current, r1, r2, r3, events);
         Refresh(device, modeChanged);
-    }
-    TransmitEvents(events);
+    });
 }
 
 void CPanelClass_Autopilot::DecideControls(LONG mode, const BYTE* previous, const BYTE* current,

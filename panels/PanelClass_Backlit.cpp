@@ -110,10 +110,7 @@ void CPanelClass_Backlit::OnSimInitialize(DWORD&) {
 }
 
 void CPanelClass_Backlit::OnSimRecieveData(DWORD requestId, const void* data) {
-    std::lock_guard<std::mutex> lock(PanelLock());
-    if (!StoreData(requestId, data, &m_data, sizeof(m_data)))
-        return;
-    ForEachDevice([this](CPanelDevice& device) {
+    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) {
         auto* programming = static_cast<LampProgramming*>(device.PanelData().get());
         if (!programming)
             return;

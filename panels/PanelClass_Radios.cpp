@@ -171,14 +171,10 @@ void CPanelClass_Radios::OnSimInitialize(DWORD&) {
 }
 
 void CPanelClass_Radios::OnSimRecieveData(DWORD requestId, const void* data) {
-    std::lock_guard<std::mutex> lock(PanelLock());
-    if (!StoreData(requestId, data, &m_data, sizeof(m_data)))
-        return;
-    ForEachDevice([this](CPanelDevice& device) { Refresh(device, false); });
+    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) { Refresh(device, false); });
 }
 
 void CPanelClass_Radios::OnDeviceAttached(CPanelDevice& device) {
-    std::lock_guard<std::mutex> lock(PanelLock());
     BYTE report[kReportLength] = {};
     device.FeatureDevice().GetFeature(report, kReportLength);
     device.SetDeviceValue(kUpperMode, DecodeUpper(report[1], kDefaultMode));
@@ -190,7 +186,6 @@ void CPanelClass_Radios::OnDeviceDetached(CPanelDevice& device) {
     BYTE report[kReportLength];
     memset(report, kDarkDigit, sizeof(report));
     report[0] = 0x00;
-    std::lock_guard<std::mutex> lock(PanelLock());
     device.FeatureDevice().SetFeature(report, kReportLength);
 }
 
@@ -240,12 +235,10 @@ void CPanelClass_Radios::OnInputReport(CPanelDevice& device, DWORD, const BYTE* 
     static constexpr Half kUpper = {0x40, 0x04, 0x08, 0x01, 0x02, kUpperMode, kUpperDigitPair};
     static constexpr Half kLower = {0x80, 0x40, 0x80, 0x10, 0x20, kLowerMode, kLowerDigitPair};
 
-    BYTE r1 = current[1] & ~previous[1];
-    BYTE r2 = current[2] & ~previous[2];
-    BYTE r3 = current[3] & ~previous[3];
-    PendingEvents events;
-    {
-        std::lock_guard<std::mutex> lock(PanelLock());
+    const BYTE r1 = NewlySet(previous, current, 1);
+    const BYTE r2 = NewlySet(previous, current, 2);
+    const BYTE r3 = NewlySet(previous, current, 3);
+    HandleInput([&](PendingEvents& events) {
         if (!PassesKnobFilters(r1, r2, r3))
             return;
         bool modeChanged = false;
@@ -262,8 +255,7 @@ void CPanelClass_Radios::OnInputReport(CPanelDevice& device, DWORD, const BYTE* 
         HandleHalf(device, kUpper, r2, r3, events);
         HandleHalf(device, kLower, r2, r3, events);
         Refresh(device, modeChanged);
-    }
-    TransmitEvents(events);
+    });
 }
 
 void CPanelClass_Radios::FillHalf(BYTE* digits, LONG mode) const {

@@ -138,20 +138,15 @@ void CPanelClass_Switch::OnSimInitialize(DWORD&) {
 }
 
 void CPanelClass_Switch::OnSimRecieveData(DWORD requestId, const void* data) {
-    std::lock_guard<std::mutex> lock(PanelLock());
-    if (!StoreData(requestId, data, &m_data, sizeof(m_data)))
-        return;
-    BYTE lamps = GearLamps();
-    ForEachDevice([lamps](CPanelDevice& device) { WriteLamps(device, lamps); });
+    ReceiveData(requestId, data, m_data,
+                [this](CPanelDevice& device) { WriteLamps(device, GearLamps()); });
 }
 
 void CPanelClass_Switch::OnDeviceAttached(CPanelDevice& device) {
-    std::lock_guard<std::mutex> lock(PanelLock());
     WriteLamps(device, 0);
 }
 
 void CPanelClass_Switch::OnDeviceDetached(CPanelDevice& device) {
-    std::lock_guard<std::mutex> lock(PanelLock());
     WriteLamps(device, 0);
 }
 
@@ -181,12 +176,7 @@ void CPanelClass_Switch::OnInputReport(CPanelDevice&, DWORD count, const BYTE* p
                                        const BYTE* current) {
     if (count != kReportBytes)
         return;
-    PendingEvents events;
-    {
-        std::lock_guard<std::mutex> lock(PanelLock());
-        DecideSwitches(previous, current, events);
-    }
-    TransmitEvents(events);
+    HandleInput([&](PendingEvents& events) { DecideSwitches(previous, current, events); });
 }
 
 void CPanelClass_Switch::DecideSwitches(const BYTE* previous, const BYTE* current,

@@ -2,6 +2,8 @@
 
 #include "panels/PanelClass.h"
 
+#include "common/CallNoThrow.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,8 +16,10 @@ CPanelDevice::CPanelDevice() : m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, n
 
 CPanelDevice::~CPanelDevice() {
     StopReadThread();
-    if (m_owner && m_attached)
+    if (m_owner && m_attached) {
+        std::lock_guard<std::mutex> lock(m_owner->m_lock);
         m_owner->OnDeviceDetached(*this);
+    }
     m_owner = nullptr;
 }
 
@@ -29,7 +33,10 @@ bool CPanelDevice::Open(const wchar_t* path, CPanelClass* panel) {
         return false;
     m_caps = m_feature->Capabilities();
     m_attached = true;
-    m_owner->OnDeviceAttached(*this);
+    {
+        std::lock_guard<std::mutex> lock(m_owner->m_lock);
+        m_owner->OnDeviceAttached(*this);
+    }
     if (m_owner->NeedsReadThread()) {
         m_readThread.reset(
             CreateThread(nullptr, 0, &CPanelDevice::ReadThreadProc, this, 0, nullptr));
@@ -48,9 +55,11 @@ void CPanelDevice::StopReadThread() {
     m_readThread.reset();
 }
 
-DWORD WINAPI CPanelDevice::ReadThreadProc(void* record) {
-    static_cast<CPanelDevice*>(record)->ReadLoop();
-    return 0;
+// A report whose handling throws ends the device's reading, not the process; the device stays
+// open until it is removed.
+DWORD WINAPI CPanelDevice::ReadThreadProc(void* record) noexcept {
+    auto* device = static_cast<CPanelDevice*>(record);
+    return SUCCEEDED(CallNoThrow([device] { device->ReadLoop(); })) ? 0 : 1;
 }
 
 void CPanelDevice::ReadLoop() {

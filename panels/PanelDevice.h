@@ -39,7 +39,7 @@ public:
     std::unique_ptr<IPanelDeviceData>& PanelData() { return m_panelData; }
 
 private:
-    static DWORD WINAPI ReadThreadProc(void* record);
+    static DWORD WINAPI ReadThreadProc(void* record) noexcept;
     void ReadLoop();
     void StopReadThread();
 

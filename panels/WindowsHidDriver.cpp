@@ -81,13 +81,16 @@ private:
     UniqueFile m_handle;
 };
 
+void FreePreparsedData(PHIDP_PREPARSED_DATA data) noexcept {
+    HidD_FreePreparsedData(data);
+}
+using UniquePreparsedData = UniqueResource<PHIDP_PREPARSED_DATA, &FreePreparsedData>;
+
 bool ReadCapabilities(HANDLE handle, HIDP_CAPS& caps) {
-    PHIDP_PREPARSED_DATA preparsed = nullptr;
-    if (!HidD_GetPreparsedData(handle, &preparsed))
+    UniquePreparsedData preparsed;
+    if (!HidD_GetPreparsedData(handle, preparsed.put()))
         return false;
-    bool read = HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS;
-    HidD_FreePreparsedData(preparsed);
-    return read;
+    return HidP_GetCaps(preparsed.get(), &caps) == HIDP_STATUS_SUCCESS;
 }
 
 } // namespace

@@ -27,7 +27,7 @@ public:
     virtual bool InitializeNuvex(const PageMap& pages) = 0;
     virtual void FinalizeNuvex() = 0;
 
-    // The services pages call through their owner.
+    // What pages ask of their host.
     virtual void RefreshPage(IPage* page) = 0;
     virtual std::wstring GetAssignedGauge(NuvexDevice device) = 0;
     virtual void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName) = 0;

@@ -5,11 +5,11 @@
 // also come from the display-device library's notification threads, so a page that shares
 // state between the two guards it itself.
 
+#include "app/contracts/IPageHost.h"
 #include "nuvex/api/Nuvex.h"
 
 #include <windows.h>
 
-class CDravik;
 class CXmlElement;
 
 // What a page is given when it is initialised: its element in "Dravik.xml" (null for the
@@ -20,7 +20,7 @@ struct PageConfiguration {
 
 class IPage {
 public:
-    IPage(DWORD pageId, CDravik* owner) : m_pageId(pageId), m_owner(owner) {}
+    IPage(DWORD pageId, IPageHost* owner) : m_pageId(pageId), m_owner(owner) {}
     // Destroying through IPage destroys the whole page.
     virtual ~IPage() = default;
     IPage(const IPage&) = delete;
@@ -57,10 +57,10 @@ public:
     // The page number given to the display-device library and the request id of the page's
     // data request.
     DWORD PageId() const { return m_pageId; }
-    // The application; never null, not owned.
-    CDravik* Owner() const { return m_owner; }
+    // The page's host: the application, or a test's own. Not owned.
+    IPageHost* Owner() const { return m_owner; }
 
 private:
     DWORD m_pageId;
-    CDravik* m_owner;
+    IPageHost* m_owner;
 };

@@ -8,8 +8,8 @@
 #include <array>
 #include <cstddef>
 
-class CDravik;
 class IPage;
+class IPageHost;
 
 enum class PageKind : size_t {
     Gauge,       // a "Gauge" element
@@ -24,7 +24,7 @@ enum class PageKind : size_t {
 
 struct PageArguments {
     DWORD pageId;
-    CDravik* owner;
+    IPageHost* owner;
     const wchar_t* className; // the joystick pages' class name; null for the gauge page
     bool radio1;              // "ComNav" only: its "Radio1" attribute is "true" (any case)
 };

@@ -4,6 +4,7 @@
 #include "app/xml/XmlElement.h"
 
 #include "common/StringCompare.h"
+#include "common/UniqueHandle.h"
 
 // The HID header has no C++ linkage block of its own in every SDK.
 extern "C" {
@@ -41,12 +42,10 @@ const OrvikChild* FindOrvikChild(const std::wstring& elementName) {
     return nullptr;
 }
 
-struct DeviceInfoListTraits {
-    using Handle = HDEVINFO;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-    static void Close(Handle h) { SetupDiDestroyDeviceInfoList(h); }
-};
+void DestroyDeviceInfoList(HDEVINFO list) noexcept {
+    SetupDiDestroyDeviceInfoList(list);
+}
+using UniqueDeviceInfoList = UniqueResource<HDEVINFO, &DestroyDeviceInfoList, -1>;
 
 GUID HidInterfaceClass() {
     GUID hid;
@@ -175,7 +174,7 @@ bool CDravik::InitializePanels(DWORD& nextPageId) {
 
 void CDravik::OfferPresentHidDevices() {
     GUID hid = HidInterfaceClass();
-    UniqueResource<DeviceInfoListTraits> list(SetupDiGetClassDevsW(
+    UniqueDeviceInfoList list(SetupDiGetClassDevsW(
         &hid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE));
     if (!list)
         return;

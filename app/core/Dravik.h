@@ -4,10 +4,11 @@
 // stop and data message and every device change out to them in a fixed order.
 
 #include "app/contracts/DisplayDevices.h"
-#include "app/core/DravikBase.h"
 #include "app/contracts/HidPanel.h"
 #include "app/contracts/IPage.h"
+#include "app/contracts/IPageHost.h"
 #include "app/contracts/PageFactory.h"
+#include "app/core/DravikBase.h"
 
 #include <dbt.h>
 
@@ -26,7 +27,7 @@ struct DravikComponents {
     std::unique_ptr<IDisplayDevices> displayDevices;
 };
 
-class CDravik : public CDravikBase {
+class CDravik : public CDravikBase, public IPageHost {
 public:
     static constexpr const wchar_t* kPagesFile = L"Dravik.xml";
 
@@ -35,10 +36,10 @@ public:
     CDravik(DravikComponents components, CSimConnectLibrary& simConnect);
     ~CDravik() override;
 
-    // Services offered to pages.
-    void RefreshPage(IPage* page);
-    std::wstring GetAssignedGauge(NuvexDevice device);
-    void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName);
+    // What pages ask of their host, handed to the display-device side.
+    void RefreshPage(IPage* page) override;
+    std::wstring GetAssignedGauge(NuvexDevice device) override;
+    void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName) override;
 
     const PageMap& Pages() const { return m_pages; }
 
@@ -61,13 +62,6 @@ protected:
     void FinalizeNuvex();
 
 private:
-    struct DeviceNotificationTraits {
-        using Handle = HDEVNOTIFY;
-        static Handle Invalid() { return nullptr; }
-        static bool IsValid(Handle h) { return h != nullptr; }
-        static void Close(Handle h) { UnregisterDeviceNotification(h); }
-    };
-
     void CreatePage(PageKind kind, const wchar_t* className, bool radio1,
                     const PageConfiguration* configuration, DWORD& nextPageId);
     void OfferPresentHidDevices();
@@ -75,7 +69,7 @@ private:
 
     PageMap m_pages;
     std::vector<std::unique_ptr<IHidPanel>> m_panels;
-    UniqueResource<DeviceNotificationTraits> m_deviceNotification;
+    UniqueDeviceNotification m_deviceNotification;
     CPageFactories m_pageFactories;
     std::unique_ptr<IDisplayDevices> m_displayDevices;
 };

@@ -2,6 +2,8 @@
 
 #include "app/trace/Trace.h"
 
+#include "common/CallNoThrow.h"
+
 using namespace simconnect;
 
 namespace {
@@ -16,27 +18,44 @@ CDravikBase::CDravikBase(CSimConnectLibrary& simConnect) : m_simConnect(simConne
 
 CDravikBase::~CDravikBase() = default;
 
+// Owns the open connection for the length of a run: however the run ends, a connection that
+// SimConnect_Open opened is closed through CleanupSimConnect.
+class CDravikBase::ConnectionCloser {
+public:
+    explicit ConnectionCloser(CDravikBase& base) : m_base(base) {}
+    ~ConnectionCloser() {
+        if (m_base.m_connected)
+            m_base.CleanupSimConnect();
+    }
+    ConnectionCloser(const ConnectionCloser&) = delete;
+    ConnectionCloser& operator=(const ConnectionCloser&) = delete;
+
+private:
+    CDravikBase& m_base;
+};
+
 bool CDravikBase::Run(HINSTANCE instance) {
     m_messageEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_messageEvent)
         return false;
-    if (!InitSimConnect()) {
-        m_messageEvent.reset();
-        return false;
-    }
-    m_running = true;
-    if (!CreateMessageWindow(instance)) {
-        m_messageEvent.reset();
-        return false;
-    }
+    const bool initialized = RunConnected(instance);
+    m_messageWindow.reset();
+    m_messageEvent.reset();
+    return initialized;
+}
 
-    bool initialized = OnInitialize();
+bool CDravikBase::RunConnected(HINSTANCE instance) {
+    const ConnectionCloser connection(*this);
+    if (!InitSimConnect())
+        return false;
+    m_running = true;
+    if (!CreateMessageWindow(instance))
+        return false;
+
+    const bool initialized = OnInitialize();
     if (initialized)
         Loop();
     OnFinalize();
-    CleanupSimConnect();
-    DestroyMessageWindow();
-    m_messageEvent.reset();
     return initialized;
 }
 
@@ -52,19 +71,14 @@ bool CDravikBase::CreateMessageWindow(HINSTANCE instance) {
     // A class left registered by an earlier run is fine.
     RegisterClassExW(&windowClass);
 
-    m_messageWindow = CreateWindowExW(0, kWindowClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                      nullptr, instance, this);
-    return IsWindow(m_messageWindow) == TRUE;
+    m_messageWindow.reset(CreateWindowExW(0, kWindowClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, instance, this));
+    return IsWindow(m_messageWindow.get()) == TRUE;
 }
 
-// The window would otherwise outlive this object still pointing at it; it is detached first so
-// that no virtual operation runs after OnFinalize.
-void CDravikBase::DestroyMessageWindow() {
-    if (!m_messageWindow)
-        return;
-    SetWindowLongPtrW(m_messageWindow, GWLP_USERDATA, 0);
-    DestroyWindow(m_messageWindow);
-    m_messageWindow = nullptr;
+void CDravikBase::DestroyMessageWindow(HWND window) noexcept {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
 }
 
 void CDravikBase::Loop() {
@@ -91,9 +105,9 @@ void CDravikBase::PumpWindowMessages() {
     }
 }
 
-void CALLBACK CDravikBase::DispatchCallback(Recv* message, DWORD size, void* context) {
+void CALLBACK CDravikBase::DispatchCallback(Recv* message, DWORD size, void* context) noexcept {
     if (message && context)
-        static_cast<CDravikBase*>(context)->Dispatch(message, size);
+        (void)CallNoThrow([&] { static_cast<CDravikBase*>(context)->Dispatch(message, size); });
 }
 
 void CDravikBase::Dispatch(const Recv* message, DWORD size) {
@@ -137,7 +151,7 @@ void CDravikBase::OnSystemEvent(DWORD clientEventId) {
 }
 
 LRESULT CALLBACK CDravikBase::MessageWindowProc(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
+                                                LPARAM lParam) noexcept {
     if (message == WM_CREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         if (create && create->lpCreateParams)
@@ -146,7 +160,10 @@ LRESULT CALLBACK CDravikBase::MessageWindowProc(HWND window, UINT message, WPARA
         return 0;
     }
     auto* self = reinterpret_cast<CDravikBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && self->OnWindowMessage(message, wParam, lParam) != 0)
+    LRESULT handled = 0;
+    if (self)
+        (void)CallNoThrow([&] { handled = self->OnWindowMessage(message, wParam, lParam); });
+    if (handled != 0)
         return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -156,6 +173,7 @@ bool CDravikBase::InitSimConnect() {
     TraceResult(hr, L"CDravikBase::InitSimConnect - SimConnect_Open");
     if (FAILED(hr))
         return false;
+    m_connected = true;
 
     struct Subscription {
         DWORD id;
@@ -182,5 +200,6 @@ bool CDravikBase::InitSimConnect() {
 }
 
 void CDravikBase::CleanupSimConnect() {
+    m_connected = false;
     TraceResult(m_simConnect.Close(), L"CDravikBase::CleanupSimConnect - SimConnect_Close");
 }

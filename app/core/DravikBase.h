@@ -31,10 +31,11 @@ public:
     CDravikBase& operator=(const CDravikBase&) = delete;
 
     // Connects, creates the window and loops until the simulator quits. The result is
-    // OnInitialize's, or false when the start failed before it was called.
+    // OnInitialize's, or false when the start failed before it was called. However the run ends,
+    // a connection it opened is closed.
     bool Run(HINSTANCE instance);
 
-    HWND MessageWindow() const { return m_messageWindow; }
+    HWND MessageWindow() const { return m_messageWindow.get(); }
 
 protected:
     virtual bool OnInitialize() { return true; }
@@ -52,20 +53,32 @@ protected:
     bool InitSimConnect();
     void CleanupSimConnect();
 
-    static void CALLBACK DispatchCallback(simconnect::Recv* message, DWORD size, void* context);
+    // The simulator's library and the window manager call these: no exception leaves them. A
+    // message whose handling throws is dropped; a window message then goes to the default
+    // procedure.
+    static void CALLBACK DispatchCallback(simconnect::Recv* message, DWORD size,
+                                          void* context) noexcept;
     static LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam);
+                                              LPARAM lParam) noexcept;
 
 private:
+    // Detached first, so that no virtual operation runs after OnFinalize nor on a destroyed
+    // object.
+    static void DestroyMessageWindow(HWND window) noexcept;
+    using UniqueMessageWindow = UniqueResource<HWND, &CDravikBase::DestroyMessageWindow>;
+    class ConnectionCloser;
+
+    // From the connection to OnFinalize, with the connection closed on every way out.
+    bool RunConnected(HINSTANCE instance);
     bool CreateMessageWindow(HINSTANCE instance);
-    void DestroyMessageWindow();
     void Loop();
     void PumpWindowMessages();
     void Dispatch(const simconnect::Recv* message, DWORD size);
     void OnSystemEvent(DWORD clientEventId);
 
     UniqueHandle m_messageEvent;
-    HWND m_messageWindow = nullptr;
+    UniqueMessageWindow m_messageWindow;
+    bool m_connected = false; // SimConnect_Open succeeded and SimConnect_Close is owed
     bool m_running = false;
     CSimConnectLibrary& m_simConnect;
 };

@@ -2,24 +2,31 @@
 
 #include "app/trace/Trace.h"
 
+#include "common/CallNoThrow.h"
+
 CDisplayDeviceRouter::CDisplayDeviceRouter(CNuvexLibrary& library) : m_library(library) {}
 
-void WINAPI CDisplayDeviceRouter::OnDeviceCallback(NuvexDevice device, DWORD added, void* context) {
-    static_cast<CDisplayDeviceRouter*>(context)->OnDeviceChange(device, (added & 0xFF) != 0);
+void WINAPI CDisplayDeviceRouter::OnDeviceCallback(NuvexDevice device, DWORD added,
+                                                   void* context) noexcept {
+    auto* router = static_cast<CDisplayDeviceRouter*>(context);
+    (void)CallNoThrow([&] { router->OnDeviceChange(device, (added & 0xFF) != 0); });
 }
 
-void WINAPI CDisplayDeviceRouter::OnEnumerateCallback(NuvexDevice device, void* context) {
-    static_cast<CDisplayDeviceRouter*>(context)->OnDeviceChange(device, true);
+void WINAPI CDisplayDeviceRouter::OnEnumerateCallback(NuvexDevice device, void* context) noexcept {
+    auto* router = static_cast<CDisplayDeviceRouter*>(context);
+    (void)CallNoThrow([&] { router->OnDeviceChange(device, true); });
 }
 
 void WINAPI CDisplayDeviceRouter::OnPageCallback(NuvexDevice device, DWORD page, bool activated,
-                                                 void* context) {
-    static_cast<CDisplayDeviceRouter*>(context)->OnPageChange(device, page, activated);
+                                                 void* context) noexcept {
+    auto* router = static_cast<CDisplayDeviceRouter*>(context);
+    (void)CallNoThrow([&] { router->OnPageChange(device, page, activated); });
 }
 
 void WINAPI CDisplayDeviceRouter::OnSoftButtonCallback(NuvexDevice device, DWORD buttons,
-                                                       void* context) {
-    static_cast<CDisplayDeviceRouter*>(context)->OnSoftButtons(device, buttons);
+                                                       void* context) noexcept {
+    auto* router = static_cast<CDisplayDeviceRouter*>(context);
+    (void)CallNoThrow([&] { router->OnSoftButtons(device, buttons); });
 }
 
 bool CDisplayDeviceRouter::InitializeNuvex(const PageMap& pages) {

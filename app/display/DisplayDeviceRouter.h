@@ -52,11 +52,14 @@ public:
     bool FindDevice(NuvexDevice device, DisplayDeviceRecord& record) const;
 
 private:
-    static void WINAPI OnDeviceCallback(NuvexDevice device, DWORD added, void* context);
-    static void WINAPI OnEnumerateCallback(NuvexDevice device, void* context);
+    // The library's calls into the program: no exception goes back into the library. A
+    // notification whose handling throws is dropped.
+    static void WINAPI OnDeviceCallback(NuvexDevice device, DWORD added, void* context) noexcept;
+    static void WINAPI OnEnumerateCallback(NuvexDevice device, void* context) noexcept;
     static void WINAPI OnPageCallback(NuvexDevice device, DWORD page, bool activated,
-                                      void* context);
-    static void WINAPI OnSoftButtonCallback(NuvexDevice device, DWORD buttons, void* context);
+                                      void* context) noexcept;
+    static void WINAPI OnSoftButtonCallback(NuvexDevice device, DWORD buttons,
+                                            void* context) noexcept;
 
     DWORD CountDevicesOfType(NuvexDevice device);
     void SetActivePage(NuvexDevice device, DWORD page);

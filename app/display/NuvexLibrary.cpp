@@ -1,7 +1,5 @@
 #include "app/display/NuvexLibrary.h"
 
-#include "common/UniqueHandle.h"
-
 #include <cstring>
 
 // {6A3E0C51-2B47-4C8E-9D10-4F5256494B01}
@@ -17,33 +15,16 @@ bool IsDeviceType(const GUID& type, const GUID& expected) {
 
 namespace {
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
-};
-using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
-
-struct ServiceHandleTraits {
-    using Handle = SC_HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::CloseServiceHandle(h); }
-};
-using UniqueServiceHandle = UniqueResource<ServiceHandleTraits>;
-
 constexpr size_t kPathChars = 512;
 // Two bytes short of the buffer, so a value that fills the offer still leaves room for a zero.
 constexpr DWORD kPathBytesOffered = 1022;
 
 // The library's path from the registry; false when the key or value cannot be read.
 bool ReadLibraryPath(wchar_t (&path)[kPathChars]) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, CNuvexLibrary::kRegistryKey, 0, KEY_READ, &opened) !=
+    UniqueRegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, CNuvexLibrary::kRegistryKey, 0, KEY_READ, key.put()) !=
         ERROR_SUCCESS)
         return false;
-    UniqueRegistryKey key(opened);
     DWORD cb = kPathBytesOffered;
     if (RegQueryValueExW(key.get(), CNuvexLibrary::kRegistryValue, nullptr, nullptr,
                          reinterpret_cast<BYTE*>(path), &cb) != ERROR_SUCCESS)
@@ -85,17 +66,14 @@ CNuvexLibrary::CNuvexLibrary(const wchar_t* libraryPath) {
 
 CNuvexLibrary::CNuvexLibrary(const NuvexEntryPoints& entryPoints) : m_entryPoints(entryPoints) {}
 
-CNuvexLibrary::~CNuvexLibrary() {
-    if (m_library)
-        FreeLibrary(m_library);
-}
+CNuvexLibrary::~CNuvexLibrary() = default;
 
 template <typename Fn> void CNuvexLibrary::Resolve(Fn& entry, const char* name) {
-    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_library, name)));
+    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_library.get(), name)));
 }
 
 void CNuvexLibrary::Load(const wchar_t* libraryPath) {
-    m_library = LoadLibraryW(libraryPath);
+    m_library.reset(LoadLibraryW(libraryPath));
     if (!m_library)
         return;
     NuvexEntryPoints& e = m_entryPoints;

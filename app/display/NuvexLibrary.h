@@ -4,6 +4,8 @@
 
 #include "nuvex/api/Nuvex.h"
 
+#include "common/UniqueHandle.h"
+
 // The types of the library's 23 exports.
 using PFN_Nuvex_Initialize = decltype(&::Nuvex_Initialize);
 using PFN_Nuvex_Deinitialize = decltype(&::Nuvex_Deinitialize);
@@ -77,7 +79,7 @@ public:
     CNuvexLibrary(const CNuvexLibrary&) = delete;
     CNuvexLibrary& operator=(const CNuvexLibrary&) = delete;
 
-    bool IsLoaded() const { return m_library != nullptr; }
+    bool IsLoaded() const { return static_cast<bool>(m_library); }
     const NuvexEntryPoints& EntryPoints() const { return m_entryPoints; }
     // Test seam: every later call goes through `entryPoints` instead (a loaded library stays loaded
     // until destruction). Not for use while other threads call.
@@ -121,7 +123,7 @@ private:
     void Load(const wchar_t* libraryPath);
     template <typename Fn> void Resolve(Fn& entry, const char* name);
 
-    HMODULE m_library = nullptr;
+    UniqueModule m_library;
     NuvexEntryPoints m_entryPoints;
 };
 

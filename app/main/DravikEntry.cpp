@@ -4,7 +4,9 @@
 #include "app/trace/TraceProvider.h"
 #include "registration/AddonRegistration.h"
 
+#include "common/CallNoThrow.h"
 #include "common/StringCompare.h"
+#include "common/UniqueHandle.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -17,20 +19,41 @@ void WriteDebugOutput(const wchar_t* text) {
     OutputDebugStringW(text);
 }
 
-// Frees the vector CommandLineToArgvW allocates.
-struct ArgumentVector {
-    explicit ArgumentVector(const wchar_t* commandLine)
-        : arguments(CommandLineToArgvW(commandLine, &count)) {}
-    ~ArgumentVector() {
-        if (arguments)
-            LocalFree(arguments);
-    }
-    ArgumentVector(const ArgumentVector&) = delete;
-    ArgumentVector& operator=(const ArgumentVector&) = delete;
-
+EntryCommand DecideFromCommandLine(const wchar_t* commandLine) {
     int count = 0;
-    wchar_t** arguments;
-};
+    UniqueLocal<wchar_t**> arguments(CommandLineToArgvW(commandLine, &count));
+    return DecideEntryCommand(count, arguments.get());
+}
+
+int Enter(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions) {
+    GetTraceProvider().Register(instance);
+    // A single-threaded apartment: the XML reader and document are COM objects.
+    const UniqueComApartment com = EnterComApartment();
+
+    bool run = false;
+    switch (DecideFromCommandLine(commandLine)) {
+    case EntryCommand::Install:
+        actions.debugOutput(L"Dravik -install\n");
+        actions.install();
+        break;
+    case EntryCommand::Uninstall:
+        actions.debugOutput(L"Dravik -uninstall\n");
+        actions.uninstall();
+        break;
+    case EntryCommand::Run:
+        actions.debugOutput(L"Dravik -run\n");
+        run = true;
+        break;
+    case EntryCommand::InstallThenRun:
+        actions.install();
+        run = true;
+        break;
+    }
+
+    if (!run)
+        return kExitRegistrationOnly;
+    return actions.run(instance) ? kExitRan : kExitNotStarted;
+}
 
 } // namespace
 
@@ -57,46 +80,14 @@ bool RunApplication(HINSTANCE instance) {
     return application->Run(instance);
 }
 
-int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions) {
-    GetTraceProvider().Register(instance);
-    // A single-threaded apartment: the XML reader and document are COM objects.
-    HRESULT com = CoInitialize(nullptr);
-
-    EntryCommand command;
-    {
-        ArgumentVector vector(commandLine);
-        command = DecideEntryCommand(vector.count, vector.arguments);
-    }
-
-    bool run = false;
-    switch (command) {
-    case EntryCommand::Install:
-        actions.debugOutput(L"Dravik -install\n");
-        actions.install();
-        break;
-    case EntryCommand::Uninstall:
-        actions.debugOutput(L"Dravik -uninstall\n");
-        actions.uninstall();
-        break;
-    case EntryCommand::Run:
-        actions.debugOutput(L"Dravik -run\n");
-        run = true;
-        break;
-    case EntryCommand::InstallThenRun:
-        actions.install();
-        run = true;
-        break;
-    }
-
-    int exitCode = kExitRegistrationOnly;
-    if (run)
-        exitCode = actions.run(instance) ? kExitRan : kExitNotStarted;
-
-    if (SUCCEEDED(com))
-        CoUninitialize();
+int DravikEntry(HINSTANCE instance, const wchar_t* commandLine,
+                const EntryActions& actions) noexcept {
+    // Anything thrown on the way ends the program as a run that could not start.
+    int exitCode = kExitNotStarted;
+    (void)CallNoThrow([&] { exitCode = Enter(instance, commandLine, actions); });
     return exitCode;
 }
 
-int DravikEntry(HINSTANCE instance) {
+int DravikEntry(HINSTANCE instance) noexcept {
     return DravikEntry(instance, GetCommandLineW(), DefaultEntryActions());
 }

@@ -34,10 +34,12 @@ const EntryActions& DefaultEntryActions();
 EntryCommand DecideEntryCommand(int argumentCount, const wchar_t* const* arguments);
 
 // The whole entry point for `commandLine` (as GetCommandLineW gives it); returns the exit code.
-int DravikEntry(HINSTANCE instance, const wchar_t* commandLine, const EntryActions& actions);
+// An exception from any step ends it with kExitNotStarted.
+int DravikEntry(HINSTANCE instance, const wchar_t* commandLine,
+                const EntryActions& actions) noexcept;
 
 // The program's entry: its own command line and the default actions.
-int DravikEntry(HINSTANCE instance);
+int DravikEntry(HINSTANCE instance) noexcept;
 
 // Constructs the application object, runs it and destroys it.
 bool RunApplication(HINSTANCE instance);

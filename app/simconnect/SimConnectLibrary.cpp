@@ -10,11 +10,11 @@ CSimConnectLibrary& GetSimConnectLibrary() {
 }
 
 template <typename Fn> void CSimConnectLibrary::Resolve(Fn& entry, const char* name) {
-    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_library, name)));
+    entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_library.get(), name)));
 }
 
 CSimConnectLibrary::CSimConnectLibrary(const wchar_t* libraryName) {
-    m_library = LoadLibraryW(libraryName);
+    m_library.reset(LoadLibraryW(libraryName));
     if (!m_library)
         return;
     Resolve(m_open, "SimConnect_Open");

@@ -5,6 +5,7 @@
 #include "app/simconnect/SimConnectApi.h"
 
 #include "common/StringCompare.h"
+#include "common/UniqueHandle.h"
 
 #include <map>
 #include <mutex>
@@ -19,7 +20,7 @@ public:
     CSimConnectLibrary(const CSimConnectLibrary&) = delete;
     CSimConnectLibrary& operator=(const CSimConnectLibrary&) = delete;
 
-    bool IsLoaded() const { return m_library != nullptr; }
+    bool IsLoaded() const { return static_cast<bool>(m_library); }
     bool HasCallDispatch() const { return m_callDispatch != nullptr; }
     HANDLE Connection() const { return m_connection; }
 
@@ -54,7 +55,7 @@ private:
     template <typename Fn> void Resolve(Fn& entry, const char* name);
 
     HANDLE m_connection = nullptr;
-    HMODULE m_library = nullptr;
+    UniqueModule m_library;
     simconnect::PFN_Open m_open = nullptr;
     simconnect::PFN_Close m_close = nullptr;
     simconnect::PFN_CallDispatch m_callDispatch = nullptr;

@@ -19,8 +19,6 @@ CTraceProvider& GetTraceProvider() {
 
 CTraceProvider::~CTraceProvider() {
     Unregister();
-    if (m_library)
-        FreeLibrary(m_library);
 }
 
 void CTraceProvider::InjectEntryPoints(const EntryPoints& entryPoints) {
@@ -38,14 +36,14 @@ void CTraceProvider::Unregister() {
 void CTraceProvider::Register(HINSTANCE instance) {
     if (!m_injected) {
         if (!m_library)
-            m_library = LoadLibraryW(L"Advapi32.dll");
+            m_library.reset(LoadLibraryW(L"Advapi32.dll"));
         if (m_library) {
             m_entryPoints.eventRegister = reinterpret_cast<PFN_EventRegister>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventRegister")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventRegister")));
             m_entryPoints.eventUnregister = reinterpret_cast<PFN_EventUnregister>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventUnregister")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventUnregister")));
             m_entryPoints.eventWriteString = reinterpret_cast<PFN_EventWriteString>(
-                reinterpret_cast<void*>(GetProcAddress(m_library, "EventWriteString")));
+                reinterpret_cast<void*>(GetProcAddress(m_library.get(), "EventWriteString")));
         }
     }
     if (m_entryPoints.eventRegister)
@@ -71,11 +69,12 @@ void CTraceProvider::ResolveModuleName(HINSTANCE instance) {
 
 void NTAPI CTraceProvider::EnableCallback(LPCGUID, ULONG controlCode, UCHAR level,
                                           ULONGLONG matchAnyKeyword, ULONGLONG,
-                                          PEVENT_FILTER_DESCRIPTOR, PVOID) {
+                                          PEVENT_FILTER_DESCRIPTOR, PVOID) noexcept {
     GetTraceProvider().ApplyControl(controlCode, level, matchAnyKeyword);
 }
 
-void CTraceProvider::ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword) {
+void CTraceProvider::ApplyControl(ULONG controlCode, UCHAR level,
+                                  ULONGLONG matchAnyKeyword) noexcept {
     if (controlCode == kControlDisable) {
         m_enabled = 0;
         m_level = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The program's ETW provider: every trace line leaves the process through it.
 
+#include "common/UniqueHandle.h"
+
 #include <windows.h>
 
 #include <evntprov.h>
@@ -37,7 +39,7 @@ public:
 
     static void NTAPI EnableCallback(LPCGUID sourceId, ULONG controlCode, UCHAR level,
                                      ULONGLONG matchAnyKeyword, ULONGLONG matchAllKeyword,
-                                     PEVENT_FILTER_DESCRIPTOR filterData, PVOID context);
+                                     PEVENT_FILTER_DESCRIPTOR filterData, PVOID context) noexcept;
 
     // Test seam: replaces the entry points; a later Register uses them instead of Advapi32's.
     void InjectEntryPoints(const EntryPoints& entryPoints);
@@ -45,10 +47,10 @@ public:
     void Unregister();
 
 private:
-    void ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword);
+    void ApplyControl(ULONG controlCode, UCHAR level, ULONGLONG matchAnyKeyword) noexcept;
     void ResolveModuleName(HINSTANCE instance);
 
-    HMODULE m_library = nullptr;
+    UniqueModule m_library;
     EntryPoints m_entryPoints;
     bool m_injected = false;
     REGHANDLE m_registration = 0;

@@ -2,7 +2,8 @@
 
 #include "app/xml/SaxInterfaceIds.h"
 
-#include <new>
+#include "common/CallNoThrow.h"
+
 #include <string_view>
 
 namespace {
@@ -97,7 +98,7 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::startElement(const wchar_t*, int,
     if (m_current == nullptr && m_root)
         return S_OK;
     // Out of memory fails the parse rather than handing out a tree with elements missing.
-    try {
+    return CallNoThrow([&] {
         auto element = std::make_unique<CXmlElement>();
         element->name.assign(pwchLocalName, cchLocalName);
         CopyAttributes(pAttributes, *element);
@@ -108,10 +109,7 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::startElement(const wchar_t*, int,
         else
             m_root = std::move(element);
         m_current = opened;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CSaxContentHandler::endElement(const wchar_t*, int, const wchar_t*, int,
@@ -127,12 +125,7 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::endElement(const wchar_t*, int, co
 HRESULT STDMETHODCALLTYPE CSaxContentHandler::characters(const wchar_t* pwchChars, int cchChars) {
     if (m_current == nullptr)
         return S_OK;
-    try {
-        m_current->text.append(pwchChars, cchChars);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+    return CallNoThrow([&] { m_current->text.append(pwchChars, cchChars); });
 }
 
 HRESULT STDMETHODCALLTYPE CSaxContentHandler::ignorableWhitespace(const wchar_t*, int) {

@@ -61,79 +61,63 @@ HRESULT CDeviceExports::Enumerate(EnumerateCallback callback, void* context) {
 
 HRESULT CDeviceExports::RegisterPageCallback(NuvexDevice device, PageCallback callback,
                                              void* context) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
-    record->SetPageCallback(callback, context);
-    return S_OK;
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        record.SetPageCallback(callback, context);
+        return S_OK;
+    });
 }
 
 HRESULT CDeviceExports::RegisterSoftButtonCallback(NuvexDevice device, SoftButtonCallback callback,
                                                    void* context) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
-    record->SetSoftButtonCallback(callback, context);
-    return S_OK;
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        record.SetSoftButtonCallback(callback, context);
+        return S_OK;
+    });
 }
 
 HRESULT CDeviceExports::GetDeviceType(NuvexDevice device, GUID* type) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, false, record);
-    if (FAILED(found))
-        return found;
-    if (type == nullptr)
-        return E_INVALIDARG;
-    *type = record->Type();
-    return S_OK;
+    return m_library.WithAnyDevice(device, [&](CDeviceRecord& record) {
+        if (type == nullptr)
+            return E_INVALIDARG;
+        *type = record.Type();
+        return S_OK;
+    });
 }
 
 HRESULT CDeviceExports::GetDeviceInstance(NuvexDevice device, GUID* instance) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, false, record);
-    if (FAILED(found))
-        return found;
-    if (instance == nullptr)
-        return E_INVALIDARG;
-    CMessageBuffer body;
-    CMessageBuffer reply;
-    body.Allocate(48);
-    body.PutBytes(0, record->Id().data(), static_cast<DWORD>(record->Id().size()));
-    reply.Allocate(kResultBytes + sizeof(GUID));
-    if (!m_library.Send(kGetDeviceInstance, body, reply))
-        return E_FAIL;
-    reply.GetBytes(kResultBytes, instance, sizeof(GUID));
-    return static_cast<HRESULT>(reply.GetDword(0));
+    return m_library.WithAnyDevice(device, [&](CDeviceRecord& record) {
+        if (instance == nullptr)
+            return E_INVALIDARG;
+        CMessageBuffer reply;
+        reply.Allocate(kResultBytes + sizeof(GUID));
+        if (!SendForId(kGetDeviceInstance, record, reply))
+            return E_FAIL;
+        reply.GetBytes(kResultBytes, instance, sizeof(GUID));
+        return static_cast<HRESULT>(reply.GetDword(0));
+    });
 }
 
 HRESULT CDeviceExports::SetProfile(NuvexDevice device, DWORD count, LPCWSTR profile) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
     NormaliseCount(count, profile);
-    CMessageBuffer body;
-    if (!body.Allocate(28 + ULONGLONG{count} * sizeof(wchar_t)))
-        return E_OUTOFMEMORY;
-    body.PutDevicePrefix(*record);
-    body.PutDword(20, count);
-    body.PutText(24, profile, count);
-    return SendForResult(kSetProfile, body);
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        CMessageBuffer body;
+        if (!body.AllocateFor(record, 28 + ULONGLONG{count} * sizeof(wchar_t)))
+            return E_OUTOFMEMORY;
+        body.PutDword(20, count);
+        body.PutText(24, profile, count);
+        return SendForResult(kSetProfile, body);
+    });
 }
 
 template <typename Fill>
 HRESULT CDeviceExports::SendFixed(DWORD dwMessage, NuvexDevice device, DWORD size, Fill fill) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
-    CMessageBuffer body;
-    body.Allocate(size);
-    body.PutDevicePrefix(*record);
-    fill(body);
-    return SendForResult(dwMessage, body);
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        CMessageBuffer body;
+        if (!body.AllocateFor(record, size))
+            return E_OUTOFMEMORY;
+        fill(body);
+        return SendForResult(dwMessage, body);
+    });
 }
 
 HRESULT CDeviceExports::AddPage(NuvexDevice device, DWORD page, DWORD flags) {
@@ -168,57 +152,56 @@ HRESULT CDeviceExports::SetImageFromFile(NuvexDevice device, DWORD page, DWORD i
 
 HRESULT CDeviceExports::SendPageText(DWORD dwMessage, NuvexDevice device, DWORD page, DWORD index,
                                      DWORD count, LPCWSTR text) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
     NormaliseCount(count, text);
-    CMessageBuffer body;
-    if (!body.Allocate(36 + ULONGLONG{count} * sizeof(wchar_t)))
-        return E_OUTOFMEMORY;
-    body.PutDevicePrefix(*record);
-    body.PutDword(20, page);
-    body.PutDword(24, index);
-    body.PutDword(28, count);
-    body.PutText(32, text, count);
-    return SendForResult(dwMessage, body);
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        CMessageBuffer body;
+        if (!body.AllocateFor(record, 36 + ULONGLONG{count} * sizeof(wchar_t)))
+            return E_OUTOFMEMORY;
+        body.PutDword(20, page);
+        body.PutDword(24, index);
+        body.PutDword(28, count);
+        body.PutText(32, text, count);
+        return SendForResult(dwMessage, body);
+    });
 }
 
 HRESULT CDeviceExports::SetImage(NuvexDevice device, DWORD page, DWORD index, DWORD byteCount,
                                  const BYTE* image) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
     NormaliseCount(byteCount, image);
-    CMessageBuffer body;
-    if (!body.Allocate(36 + ULONGLONG{byteCount}))
-        return E_OUTOFMEMORY;
-    body.PutDevicePrefix(*record);
-    body.PutDword(20, page);
-    body.PutDword(24, index);
-    body.PutDword(28, byteCount);
-    body.PutBytes(32, image, byteCount);
-    return SendForResult(kSetImage, body);
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        CMessageBuffer body;
+        if (!body.AllocateFor(record, 36 + ULONGLONG{byteCount}))
+            return E_OUTOFMEMORY;
+        body.PutDword(20, page);
+        body.PutDword(24, index);
+        body.PutDword(28, byteCount);
+        body.PutBytes(32, image, byteCount);
+        return SendForResult(kSetImage, body);
+    });
 }
 
 HRESULT CDeviceExports::GetSerialNumber(NuvexDevice device, LPWSTR buffer, DWORD size) {
-    std::shared_ptr<CDeviceRecord> record;
-    const HRESULT found = m_library.FindDevice(device, true, record);
-    if (FAILED(found))
-        return found;
     NormaliseCount(size, buffer);
+    return m_library.WithDevice(device, [&](CDeviceRecord& record) {
+        CMessageBuffer reply;
+        reply.Allocate(kResultBytes + kSerialCharacters * sizeof(wchar_t));
+        if (!SendForId(kGetSerialNumber, record, reply))
+            return E_UNEXPECTED;
+        const auto result = static_cast<HRESULT>(reply.GetDword(0));
+        if (result == S_OK && buffer != nullptr)
+            reply.GetBytes(kResultBytes, buffer,
+                           std::min(size, kSerialCharacters) * sizeof(wchar_t));
+        return result;
+    });
+}
+
+// The two queries of a device name it by its id alone, in a 48-byte body.
+bool CDeviceExports::SendForId(DWORD dwMessage, const CDeviceRecord& record,
+                               CMessageBuffer& reply) {
     CMessageBuffer body;
-    CMessageBuffer reply;
     body.Allocate(48);
-    body.PutBytes(0, record->Id().data(), static_cast<DWORD>(record->Id().size()));
-    reply.Allocate(kResultBytes + kSerialCharacters * sizeof(wchar_t));
-    if (!m_library.Send(kGetSerialNumber, body, reply))
-        return E_UNEXPECTED;
-    const auto result = static_cast<HRESULT>(reply.GetDword(0));
-    if (result == S_OK && buffer != nullptr)
-        reply.GetBytes(kResultBytes, buffer, std::min(size, kSerialCharacters) * sizeof(wchar_t));
-    return result;
+    body.PutBytes(0, record.Id().data(), static_cast<DWORD>(record.Id().size()));
+    return m_library.Send(dwMessage, body, reply);
 }
 
 HRESULT CDeviceExports::SendForResult(DWORD dwMessage, const CMessageBuffer& body) {

@@ -35,6 +35,7 @@ private:
     template <typename Fill>
     HRESULT SendFixed(DWORD dwMessage, NuvexDevice device, DWORD size, Fill fill);
     HRESULT SendForResult(DWORD dwMessage, const CMessageBuffer& body);
+    bool SendForId(DWORD dwMessage, const CDeviceRecord& record, CMessageBuffer& reply);
 
     CDeviceList& m_library;
 };

@@ -110,14 +110,6 @@ std::shared_ptr<CDeviceRecord> CDeviceList::Lookup(NuvexDevice device) const {
     return found == m_byHandle.end() ? nullptr : found->second;
 }
 
-HRESULT CDeviceList::FindDevice(NuvexDevice device, bool requireId,
-                                std::shared_ptr<CDeviceRecord>& record) const {
-    record = Lookup(device);
-    if (!record || (requireId && record->HasZeroId()))
-        return E_HANDLE;
-    return S_OK;
-}
-
 void CDeviceList::SetDeviceCallback(DeviceCallback callback, void* context) {
     std::lock_guard lock(m_lock);
     m_deviceCallback = callback;

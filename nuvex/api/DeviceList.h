@@ -32,9 +32,16 @@ public:
 
     // The record of a registered handle, or null.
     std::shared_ptr<CDeviceRecord> Lookup(NuvexDevice device) const;
-    // E_HANDLE for an unregistered handle and, when an id is required, for the all-zero id.
-    HRESULT FindDevice(NuvexDevice device, bool requireId,
-                       std::shared_ptr<CDeviceRecord>& record) const;
+
+    // What every export that names a device does first: runs `work` with the device's record,
+    // held until the work is done, and returns its result; E_HANDLE without running it for an
+    // unregistered handle. WithDevice refuses the all-zero id too, WithAnyDevice takes it.
+    template <typename Work> HRESULT WithDevice(NuvexDevice device, Work&& work) const {
+        return WithRecord(device, true, work);
+    }
+    template <typename Work> HRESULT WithAnyDevice(NuvexDevice device, Work&& work) const {
+        return WithRecord(device, false, work);
+    }
 
     void SetDeviceCallback(DeviceCallback callback, void* context);
     // Calls the callback for every registered device in ascending handle order, with the
@@ -48,6 +55,14 @@ public:
     bool Send(DWORD dwMessage, const CMessageBuffer& body, CMessageBuffer& reply);
 
 private:
+    template <typename Work>
+    HRESULT WithRecord(NuvexDevice device, bool requireId, Work& work) const {
+        const std::shared_ptr<CDeviceRecord> record = Lookup(device);
+        if (!record || (requireId && record->HasZeroId()))
+            return E_HANDLE;
+        return work(*record);
+    }
+
     HRESULT OnDeviceArrived(const BYTE* body);
     HRESULT OnDeviceRemoved(const BYTE* body);
     std::shared_ptr<CDeviceRecord> FindById(const BYTE* id) const;

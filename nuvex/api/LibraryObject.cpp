@@ -1,15 +1,16 @@
 #include "nuvex/api/LibraryObject.h"
 
-#include <new>
+#include "common/CallNoThrow.h"
 
 namespace {
 
 INIT_ONCE g_buildOnce = INIT_ONCE_STATIC_INIT;
 CDeviceList* g_library = nullptr;
 
-BOOL CALLBACK BuildLibraryObject(PINIT_ONCE, PVOID, PVOID*) {
-    g_library = new (std::nothrow) CDeviceList();
-    return g_library != nullptr;
+// The object's own members allocate too: any failure to build it leaves it null.
+BOOL CALLBACK BuildLibraryObject(PINIT_ONCE, PVOID, PVOID*) noexcept {
+    const HRESULT built = CallNoThrow([] { g_library = new CDeviceList(); });
+    return SUCCEEDED(built);
 }
 
 } // namespace

@@ -19,6 +19,13 @@ bool CMessageBuffer::Allocate(ULONGLONG size) {
     return true;
 }
 
+bool CMessageBuffer::AllocateFor(const CDeviceRecord& device, ULONGLONG size) {
+    if (!Allocate(size))
+        return false;
+    PutDevicePrefix(device);
+    return true;
+}
+
 void CMessageBuffer::PutDword(DWORD offset, DWORD value) {
     std::memcpy(m_data + offset, &value, sizeof(value));
 }

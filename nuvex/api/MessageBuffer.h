@@ -16,6 +16,8 @@ public:
 
     // False when the size cannot be sent in one transfer or the room cannot be allocated.
     bool Allocate(ULONGLONG size);
+    // A request body for `device`: Allocate, then the device prefix.
+    bool AllocateFor(const CDeviceRecord& device, ULONGLONG size);
 
     BYTE* Data() { return m_data; }
     const BYTE* Data() const { return m_data; }

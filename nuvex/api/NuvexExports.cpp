@@ -1,4 +1,5 @@
-// The 23 exports: each forwards to the library object, built on first use.
+// The 23 exports: each forwards to the library object, built on first use. No exception leaves
+// an export: one thrown by its work becomes its failure result.
 
 #include "nuvex/api/Nuvex.h"
 
@@ -6,22 +7,26 @@
 #include "nuvex/api/LibraryObject.h"
 #include "nuvex/api/ServerExports.h"
 
+#include "common/CallNoThrow.h"
+
 namespace {
 
-template <typename Call> HRESULT WithDevices(Call call) {
-    CDeviceList* library = GetLibraryObject();
-    if (library == nullptr)
-        return E_OUTOFMEMORY;
-    CDeviceExports exports(*library);
-    return call(exports);
+template <typename Exports, typename Call> HRESULT CallExport(Call call) noexcept {
+    return CallNoThrow([&]() -> HRESULT {
+        CDeviceList* library = GetLibraryObject();
+        if (library == nullptr)
+            return E_OUTOFMEMORY;
+        Exports exports(*library);
+        return call(exports);
+    });
 }
 
-template <typename Call> HRESULT WithServers(Call call) {
-    CDeviceList* library = GetLibraryObject();
-    if (library == nullptr)
-        return E_OUTOFMEMORY;
-    CServerExports exports(*library);
-    return call(exports);
+template <typename Call> HRESULT WithDevices(Call call) noexcept {
+    return CallExport<CDeviceExports>(call);
+}
+
+template <typename Call> HRESULT WithServers(Call call) noexcept {
+    return CallExport<CServerExports>(call);
 }
 
 } // namespace
@@ -30,13 +35,15 @@ HRESULT WINAPI Nuvex_Initialize(LPCWSTR) {
     return WithDevices([](CDeviceExports& e) { return e.Initialize(); });
 }
 
+// Deinitialize and RegisterDeviceCallback succeed whatever happens.
 HRESULT WINAPI Nuvex_Deinitialize() {
-    WithDevices([](CDeviceExports& e) { return e.Deinitialize(); });
+    (void)WithDevices([](CDeviceExports& e) { return e.Deinitialize(); });
     return S_OK;
 }
 
 HRESULT WINAPI Nuvex_RegisterDeviceCallback(DeviceCallback callback, void* context) {
-    WithDevices([&](CDeviceExports& e) { return e.RegisterDeviceCallback(callback, context); });
+    (void)WithDevices(
+        [&](CDeviceExports& e) { return e.RegisterDeviceCallback(callback, context); });
     return S_OK;
 }
 

@@ -5,6 +5,8 @@
 #include "nuvex/transport/DebugLine.h"
 #include "nuvex/transport/LibraryThread.h"
 
+#include "common/CallNoThrow.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -36,10 +38,12 @@ bool CTransferHandlerThread::Create(CPipeManager& manager, PipeSourceToken sourc
     return true;
 }
 
-DWORD WINAPI CTransferHandlerThread::ThreadProc(void* parameter) {
+// A request whose handling throws goes unanswered, as one the receiver could not handle; the
+// job ends all the same.
+DWORD WINAPI CTransferHandlerThread::ThreadProc(void* parameter) noexcept {
     auto* job = static_cast<CTransferHandlerThread*>(parameter);
     CPipeManager& manager = job->m_manager;
-    job->DoThreadProc();
+    (void)CallNoThrow([job] { job->DoThreadProc(); });
     delete job;
     manager.OnHandlerEnded();
     return 0;

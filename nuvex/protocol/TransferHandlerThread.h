@@ -22,7 +22,7 @@ private:
     CTransferHandlerThread(CPipeManager& manager, PipeSourceToken source, DWORD contextId)
         : m_manager(manager), m_source(source), m_contextId(contextId) {}
 
-    static DWORD WINAPI ThreadProc(void* parameter);
+    static DWORD WINAPI ThreadProc(void* parameter) noexcept;
     void DoThreadProc();
 
     CPipeManager& m_manager;

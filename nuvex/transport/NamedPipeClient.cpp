@@ -5,6 +5,8 @@
 #include "nuvex/transport/LibraryThread.h"
 #include "nuvex/transport/OverLapped.h"
 
+#include "common/CallNoThrow.h"
+
 #include <memory>
 #include <new>
 
@@ -64,28 +66,32 @@ void CNamedPipeClient::StopReader() {
         DebugLine(L"CNamedPipeClient::Disconnect() - timeout waiting for thread to terminate\n");
         TerminateThread(m_thread.get(), static_cast<DWORD>(-1));
         m_reading = false;
-        const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
-        if (pipe != INVALID_HANDLE_VALUE)
-            CloseHandle(pipe);
+        ClosePipe();
     }
     m_thread.reset();
     m_name = nullptr;
 }
 
-DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) {
-    static_cast<CNamedPipeClient*>(parameter)->ReaderThread();
+// An exception ends the connection as a broken pipe would: the reading stops, the pipe is
+// closed, and the reader's end is signalled all the same.
+DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) noexcept {
+    auto* client = static_cast<CNamedPipeClient*>(parameter);
+    if (FAILED(CallNoThrow([client] { client->ReaderThread(); }))) {
+        client->m_reading = false;
+        client->ClosePipe();
+    }
+    SetEvent(client->m_readerEnded.get());
     return 0;
 }
 
 void CNamedPipeClient::ReaderThread() {
-    if (OpenPipe()) {
-        // Reading before Connect returns, so that a request sent right after it is not refused.
-        std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
-        m_reading = buffer != nullptr;
-        SetEvent(m_connected.get());
-        ReadThread_Read(buffer.get());
-    }
-    SetEvent(m_readerEnded.get());
+    if (!OpenPipe())
+        return;
+    // Reading before Connect returns, so that a request sent right after it is not refused.
+    std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
+    m_reading = buffer != nullptr;
+    SetEvent(m_connected.get());
+    ReadThread_Read(buffer.get());
 }
 
 bool CNamedPipeClient::OpenPipe() {
@@ -130,9 +136,12 @@ void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
     }
     if (m_sink != nullptr)
         m_sink->OnPipeDisconnect(source);
-    const HANDLE pipe = m_pipe.exchange(INVALID_HANDLE_VALUE);
-    if (pipe != INVALID_HANDLE_VALUE)
-        CloseHandle(pipe);
+    ClosePipe();
+}
+
+// Whichever of the reader and a timed-out stop comes first takes the handle and closes it.
+void CNamedPipeClient::ClosePipe() {
+    const UniqueFile pipe(m_pipe.exchange(INVALID_HANDLE_VALUE));
 }
 
 bool CNamedPipeClient::PipeWrite(PipeSourceToken, DWORD byteCount, const void* buffer,

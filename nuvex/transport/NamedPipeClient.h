@@ -35,11 +35,12 @@ public:
     bool IsReading() const { return m_reading; }
 
 private:
-    static DWORD WINAPI ReaderThreadProc(void* parameter);
+    static DWORD WINAPI ReaderThreadProc(void* parameter) noexcept;
     void ReaderThread();
     bool OpenPipe();
     void ReadThread_Read(BYTE* buffer);
     void StopReader();
+    void ClosePipe();
     int FinishOperation(const wchar_t* operation, BOOL started, COverLapped& operationRecord,
                         HANDLE pipe, DWORD* transferred, DWORD timeoutMs);
 

@@ -2,7 +2,7 @@
 // A gauge page's drawing surface: the 320 × 240 image and the copy of it handed to the device.
 
 #include "common/UniqueHandle.h"
-#include "pages/gauge/GdiHandles.h"
+#include "common/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -64,8 +64,8 @@ public:
 
 private:
     UniqueHandle m_lock;
-    UniqueMemoryDc m_deviceContext;
-    UniqueBitmap m_section;
+    UniqueMemoryDC m_deviceContext;
+    UniqueGdiObject<HBITMAP> m_section;
     HGDIOBJ m_previouslySelected = nullptr;
     BYTE* m_pixels = nullptr;
     std::unique_ptr<BYTE[]> m_sendBuffer;

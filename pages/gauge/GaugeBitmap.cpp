@@ -22,25 +22,25 @@ CGaugeBitmap::CGaugeBitmap() : m_header(TopDownHeader(0, 0)) {}
 bool CGaugeBitmap::Load(const wchar_t* path, float axisX, float axisY, bool alpha) {
     if (m_bitmap || path == nullptr)
         return false;
-    const UniqueBitmap loaded(
+    const UniqueGdiObject<HBITMAP> loaded(
         static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     BITMAP source{};
     if (!loaded || GetObjectW(loaded.get(), sizeof(source), &source) == 0)
         return false;
 
     const BITMAPINFOHEADER header = TopDownHeader(source.bmWidth, source.bmHeight);
-    const UniqueScreenDc screen(GetDC(nullptr));
+    const UniqueScreenDC screen(GetDC(nullptr));
     void* bits = nullptr;
-    UniqueBitmap section(CreateDIBSection(screen.get(),
-                                          reinterpret_cast<const BITMAPINFO*>(&header),
-                                          DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdiObject<HBITMAP> section(CreateDIBSection(screen.get(),
+                                                      reinterpret_cast<const BITMAPINFO*>(&header),
+                                                      DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!section)
         return false;
     {
-        const UniqueMemoryDc sourceDc(CreateCompatibleDC(screen.get()));
-        const UniqueMemoryDc targetDc(CreateCompatibleDC(screen.get()));
-        const CScopedSelection sourceSelection(sourceDc.get(), loaded.get());
-        const CScopedSelection targetSelection(targetDc.get(), section.get());
+        const UniqueMemoryDC sourceDc(CreateCompatibleDC(screen.get()));
+        const UniqueMemoryDC targetDc(CreateCompatibleDC(screen.get()));
+        const UniqueSelection sourceSelection = SelectInto(sourceDc.get(), loaded.get());
+        const UniqueSelection targetSelection = SelectInto(targetDc.get(), section.get());
         BitBlt(targetDc.get(), 0, 0, source.bmWidth, source.bmHeight, sourceDc.get(), 0, 0,
                SRCCOPY);
     }

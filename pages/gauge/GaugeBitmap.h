@@ -2,7 +2,7 @@
 // One image of a gauge, held as a 32-bit top-down DIB section so that the drawing can work on
 // its pixels directly: row y starts at Pixels() + y * Width(), each pixel 0x00RRGGBB.
 
-#include "pages/gauge/GdiHandles.h"
+#include "common/UniqueHandle.h"
 
 #include <cstdint>
 #include <string>
@@ -34,7 +34,7 @@ public:
     bool Alpha() const { return m_alpha; }
 
 private:
-    UniqueBitmap m_bitmap;
+    UniqueGdiObject<HBITMAP> m_bitmap;
     BITMAP m_description{};
     BITMAPINFOHEADER m_header{};
     uint32_t* m_pixels = nullptr;

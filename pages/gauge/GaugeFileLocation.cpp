@@ -14,14 +14,6 @@
 
 namespace {
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
-};
-using UniqueRegistryKey = UniqueResource<RegistryKeyTraits>;
-
 constexpr wchar_t kSimulatorKey[] = L"SOFTWARE\\Microsoft\\Microsoft Games\\flight simulator\\10.0";
 constexpr size_t kSetupPathChars = MAX_PATH + 1;
 
@@ -89,10 +81,9 @@ bool FindGaugeFile(const PageConfiguration* configuration, std::wstring& gaugeFi
 }
 
 std::wstring GetFsxSetupPath() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSimulatorKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    UniqueRegistryKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSimulatorKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return {};
-    const UniqueRegistryKey key(opened);
     wchar_t value[kSetupPathChars + 1] = {}; // one more, so a value without its zero ends anyway
     DWORD size = kSetupPathChars * sizeof(wchar_t);
     if (RegQueryValueExW(key.get(), L"SetupPath", nullptr, nullptr, reinterpret_cast<BYTE*>(value),

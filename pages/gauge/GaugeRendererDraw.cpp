@@ -7,20 +7,12 @@
 
 namespace {
 
-struct FontTraits {
-    using Handle = HFONT;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
-};
-using UniqueFont = UniqueResource<FontTraits>;
-
 void DrawLabel(HDC dc, const ButtonLabel& label, int gaugeWidth) noexcept {
     RECT rect = GaugeScreen::LabelRectangle(label.buttonNumber, gaugeWidth);
-    const UniqueFont font(::CreateFontW(
+    const UniqueGdiObject<HFONT> font(::CreateFontW(
         18, 0, 0, 0, label.fontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
         CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
-    const CScopedSelection selection(dc, font.get());
+    const UniqueSelection selection = SelectInto(dc, font.get());
     const int mode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF colour = ::SetTextColor(dc, label.colour);
     // Left-aligned, centred vertically and clipped to the rectangle.

@@ -1,6 +1,5 @@
 #include "pages/joystick/Page_Orvik_Base.h"
 
-#include "app/core/Dravik.h"
 #include "app/display/NuvexLibrary.h"
 #include "app/simconnect/SimConnectLibrary.h"
 #include "app/trace/Trace.h"
@@ -10,7 +9,7 @@
 #include <cstring>
 #include <cwchar>
 
-CPage_Orvik_Base::CPage_Orvik_Base(DWORD pageId, CDravik* owner, const wchar_t* pageName)
+CPage_Orvik_Base::CPage_Orvik_Base(DWORD pageId, IPageHost* owner, const wchar_t* pageName)
     : IPage(pageId, owner), m_pageName(pageName ? pageName : L"") {}
 
 void CPage_Orvik_Base::OnPageActivated(NuvexDevice) {

@@ -26,7 +26,7 @@ public:
     static constexpr size_t kLineChars = 255; // with the terminating zero
     static constexpr size_t kDisplayChars = 16;
 
-    CPage_Orvik_Base(DWORD pageId, CDravik* owner, const wchar_t* pageName);
+    CPage_Orvik_Base(DWORD pageId, IPageHost* owner, const wchar_t* pageName);
 
     void OnPageActivated(NuvexDevice device) override;
     bool AddToDevice(NuvexDevice device, bool activate, bool* activated) override;

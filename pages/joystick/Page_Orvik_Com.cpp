@@ -35,7 +35,8 @@ wchar_t Marker(DWORD state, DWORD selectedIn, wchar_t selected, DWORD editingIn,
 
 } // namespace
 
-CPage_Orvik_Com::CPage_Orvik_Com(DWORD pageId, CDravik* owner, const wchar_t* pageName, bool radio1)
+CPage_Orvik_Com::CPage_Orvik_Com(DWORD pageId, IPageHost* owner, const wchar_t* pageName,
+                                 bool radio1)
     : CPage_Orvik_Base(pageId, owner, pageName), m_radio1(radio1) {}
 
 void CPage_Orvik_Com::OnSimInitialize(const PageConfiguration*) {

@@ -6,7 +6,7 @@
 
 class CPage_Orvik_Com : public CPage_Orvik_Base {
 public:
-    CPage_Orvik_Com(DWORD pageId, CDravik* owner, const wchar_t* pageName, bool radio1);
+    CPage_Orvik_Com(DWORD pageId, IPageHost* owner, const wchar_t* pageName, bool radio1);
 
     void OnSimInitialize(const PageConfiguration* configuration) override;
     void OnSimRecieveData(const void* data, DWORD size) override;

@@ -1,5 +1,6 @@
 #include "standins/simconnect/ScenarioRunner.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -9,13 +10,6 @@ constexpr DWORD kWaitFileTimeoutMs = 120000;
 // are not reported.
 constexpr DWORD kWaitFileSliceMs = 500;
 
-struct ChangeNotificationTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindCloseChangeNotification(h); }
-};
-
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -23,7 +17,7 @@ bool Exists(const std::string& path) {
 // Waits until `path` exists, the stop event is set or the time-out passes; false when stopped.
 bool WaitForFile(const std::string& path, HANDLE stop) {
     const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-    UniqueResource<ChangeNotificationTraits> change(::FindFirstChangeNotificationA(
+    UniqueChangeNotification change(::FindFirstChangeNotificationA(
         folder.empty() ? "." : folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
     const ULONGLONG deadline = ::GetTickCount64() + kWaitFileTimeoutMs;
     while (!Exists(path) && ::GetTickCount64() < deadline) {
@@ -50,22 +44,21 @@ struct CScenarioRunner::Context {
 bool CScenarioRunner::Start(IScenarioTarget& target, std::vector<ScenarioStep> steps) {
     Stop();
     m_stop.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    HANDLE threadStop = nullptr;
-    HMODULE module = nullptr;
+    UniqueHandle threadStop;
     if (!m_stop || !::DuplicateHandle(::GetCurrentProcess(), m_stop.get(), ::GetCurrentProcess(),
-                                      &threadStop, 0, FALSE, DUPLICATE_SAME_ACCESS))
+                                      threadStop.put(), 0, FALSE, DUPLICATE_SAME_ACCESS))
         return false;
-    auto* context = new Context{target, std::move(steps), UniqueHandle(threadStop), nullptr};
-    if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                             reinterpret_cast<LPCWSTR>(&CScenarioRunner::ThreadProc), &module))
-        context->module = module;
-    m_thread.reset(::CreateThread(nullptr, 0, ThreadProc, context, 0, nullptr));
-    if (!m_thread) {
-        if (context->module)
-            ::FreeLibrary(context->module);
-        delete context;
+    UniqueModule module;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                         reinterpret_cast<LPCWSTR>(&CScenarioRunner::ThreadProc), module.put());
+    auto context = std::make_unique<Context>(
+        Context{target, std::move(steps), std::move(threadStop), module.get()});
+    m_thread.reset(::CreateThread(nullptr, 0, ThreadProc, context.get(), 0, nullptr));
+    if (!m_thread)
         return false;
-    }
+    // The thread owns both now.
+    context.release();
+    module.release();
     return true;
 }
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@ namespace {
 // What the fake actions saw, in order.
 std::vector<std::wstring> g_actions;
 bool g_runResult = true;
+std::exception_ptr g_runThrows;
 
 bool FakeInstall() {
     g_actions.push_back(L"install");
@@ -24,6 +28,8 @@ bool FakeUninstall() {
 }
 bool FakeRun(HINSTANCE) {
     g_actions.push_back(L"run");
+    if (g_runThrows)
+        std::rethrow_exception(g_runThrows);
     return g_runResult;
 }
 void FakeDebugOutput(const wchar_t* text) {
@@ -67,6 +73,18 @@ TEST(Entry, RunThatDidNotStartExitsMinusOne) {
     g_runResult = false;
     EXPECT_EQ(DravikEntry(GetModuleHandleW(nullptr), L"Dravik.exe -run", kFakeActions), -1);
     EXPECT_EQ(DravikEntry(GetModuleHandleW(nullptr), L"Dravik.exe", kFakeActions), -1);
+}
+
+TEST(Entry, RunThatThrowsExitsMinusOne) {
+    g_runResult = true;
+    for (const std::exception_ptr& thrown : {std::make_exception_ptr(std::bad_alloc()),
+                                             std::make_exception_ptr(std::runtime_error("run"))}) {
+        g_actions.clear();
+        g_runThrows = thrown;
+        EXPECT_EQ(DravikEntry(GetModuleHandleW(nullptr), L"Dravik.exe -run", kFakeActions), -1);
+        EXPECT_EQ(g_actions, (std::vector<std::wstring>{L"debug Dravik -run\n", L"run"}));
+    }
+    g_runThrows = nullptr;
 }
 
 TEST(Entry, DecisionLooksOnlyAtASingleArgument) {

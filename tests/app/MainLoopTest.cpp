@@ -106,6 +106,37 @@ private:
     Script m_script;
 };
 
+// Stands in the place of the program's window class for one test: its windows refuse to be
+// created.
+class CRefusedWindowClass {
+public:
+    explicit CRefusedWindowClass(HINSTANCE instance) : m_instance(instance) {
+        UnregisterClassW(CDravikBase::kWindowClassName, m_instance);
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &RefuseCreation;
+        windowClass.hInstance = m_instance;
+        windowClass.lpszClassName = CDravikBase::kWindowClassName;
+        m_registered = RegisterClassExW(&windowClass) != 0;
+    }
+    ~CRefusedWindowClass() { UnregisterClassW(CDravikBase::kWindowClassName, m_instance); }
+    CRefusedWindowClass(const CRefusedWindowClass&) = delete;
+    CRefusedWindowClass& operator=(const CRefusedWindowClass&) = delete;
+
+    bool IsRegistered() const { return m_registered; }
+
+private:
+    static LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+        if (message == WM_NCCREATE)
+            return FALSE;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HINSTANCE m_instance;
+    bool m_registered = false;
+};
+
 } // namespace
 
 TEST(MainLoop, SimulatorAndWindowMessagesBecomeVirtualCallsUntilQuit) {
@@ -161,6 +192,24 @@ TEST(MainLoop, FailedInitializeSkipsTheLoopButFinalizesAndCloses) {
     EXPECT_EQ(application.calls, (Strings{"OnInitialize", "OnFinalize"}));
     EXPECT_EQ(session.Sim().Count(standin::CallCallDispatch), 0u);
     EXPECT_EQ(session.Sim().Count(standin::CallClose), 1u);
+    WStrings expectedLines = kConnectLines;
+    expectedLines.push_back(kCloseLine);
+    EXPECT_EQ(capture.Lines(), expectedLines);
+}
+
+TEST(MainLoop, RefusedWindowClosesTheConnectionWithoutInitializing) {
+    CStandinSession session;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    CRefusedWindowClass refused(instance);
+    ASSERT_TRUE(refused.IsRegistered());
+    CTraceCapture capture;
+    CScriptedBase application(session.Sim(), CScriptedBase::Script::Lifecycle);
+
+    EXPECT_FALSE(application.Run(instance));
+    EXPECT_TRUE(application.calls.empty());
+    EXPECT_EQ(application.MessageWindow(), nullptr);
+    EXPECT_EQ(session.Sim().Count(standin::CallClose), 1u);
+    EXPECT_FALSE(session.Sim().IsConnected());
     WStrings expectedLines = kConnectLines;
     expectedLines.push_back(kCloseLine);
     EXPECT_EQ(capture.Lines(), expectedLines);

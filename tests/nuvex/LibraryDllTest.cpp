@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,6 +110,14 @@ void WINAPI TakeHandle(NuvexDevice device, void* context) {
     *static_cast<NuvexDevice*>(context) = device;
 }
 
+void WINAPI ThrowOutOfMemory(NuvexDevice, void*) {
+    throw std::bad_alloc();
+}
+
+void WINAPI ThrowOther(NuvexDevice, void*) {
+    throw std::runtime_error("thrown inside Nuvex_Enumerate");
+}
+
 } // namespace
 
 TEST(NuvexDll, ExportsExactlyTheTwentyThreeUndecoratedNames) {
@@ -164,4 +174,28 @@ TEST(NuvexDll, UnloadingWhileConnectedNeitherHangsNorCrashes) {
     EXPECT_EQ(Bind<decltype(&Nuvex_Deinitialize)>(module, "Nuvex_Deinitialize")(), S_OK);
     EXPECT_TRUE(FreeLibrary(module));
     EXPECT_EQ(GetModuleHandleW(L"Nuvex.dll"), nullptr);
+}
+
+// Enumerating runs the caller's callback under the registry's lock: what it throws ends the
+// export with a failure result, and the lock is free again for the next call.
+TEST(NuvexDll, ExceptionInsideAnExportBecomesItsFailureResult) {
+    CStandinService service;
+    service.AddDevice(StandinDeviceConfig::Joystick(L"DLL-THROW"));
+    ASSERT_TRUE(service.Start());
+    UniqueModule module(LoadLibraryW(L"Nuvex.dll"));
+    ASSERT_TRUE(module);
+    const auto initialize = Bind<decltype(&Nuvex_Initialize)>(module.get(), "Nuvex_Initialize");
+    const auto enumerate = Bind<decltype(&Nuvex_Enumerate)>(module.get(), "Nuvex_Enumerate");
+    const auto deinitialize =
+        Bind<decltype(&Nuvex_Deinitialize)>(module.get(), "Nuvex_Deinitialize");
+    ASSERT_EQ(initialize(L"Harmel FSX Plugin"), S_OK);
+    ASSERT_TRUE(service.WaitForArrivals());
+
+    EXPECT_EQ(enumerate(ThrowOutOfMemory, nullptr), E_OUTOFMEMORY);
+    EXPECT_EQ(enumerate(ThrowOther, nullptr), E_FAIL);
+    NuvexDevice device = nullptr;
+    EXPECT_EQ(enumerate(TakeHandle, &device), S_OK);
+    EXPECT_NE(device, nullptr);
+
+    EXPECT_EQ(deinitialize(), S_OK);
 }

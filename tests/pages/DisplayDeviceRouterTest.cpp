@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -54,6 +58,36 @@ protected:
     CDisplayDeviceRouter router{nuvex};
     PageMap m_pages;
     CScriptedPage* m_page[5] = {};
+};
+
+// A scripted page that throws, from the next operation the router calls on it, what the test
+// arms it with.
+class CThrowingPage : public CScriptedPage {
+public:
+    using CScriptedPage::CScriptedPage;
+
+    void ThrowNext(std::exception_ptr exception) { m_next = std::move(exception); }
+
+    bool AddToDevice(NuvexDevice device, bool activate, bool* activated) override {
+        ThrowIfArmed();
+        return CScriptedPage::AddToDevice(device, activate, activated);
+    }
+    void OnPageActivated(NuvexDevice device) override {
+        ThrowIfArmed();
+        CScriptedPage::OnPageActivated(device);
+    }
+    void OnButtonPress(DWORD buttons) override {
+        ThrowIfArmed();
+        CScriptedPage::OnButtonPress(buttons);
+    }
+
+private:
+    void ThrowIfArmed() {
+        if (m_next)
+            std::rethrow_exception(std::exchange(m_next, nullptr));
+    }
+
+    std::exception_ptr m_next;
 };
 
 } // namespace
@@ -303,4 +337,44 @@ TEST(Router, InitializeStopsAtTheFirstFailure) {
     EXPECT_EQ(trace.Lines(),
               (std::vector<std::wstring>{L"  CDravik::InitializeNuvex - Nuvex_Initialize "
                                          L"returned 80004001\n"}));
+}
+
+// The library calls the program on its own threads: what a page throws there stays in the
+// program, the callback returns to the library, and the next notification is routed as usual.
+TEST(Router, WhatAPageThrowsStaysInsideTheLibrarysCallbacks) {
+    CFakeNuvex fake;
+    CNuvexLibrary nuvex(CFakeNuvex::EntryPoints());
+    CDisplayDeviceRouter router(nuvex);
+    auto owned = std::make_unique<CThrowingPage>(1);
+    CThrowingPage& page = *owned;
+    page.Accept(kJoystick1);
+    page.Accept(kJoystick2);
+    PageMap pages;
+    pages.emplace(1, std::move(owned));
+    fake.AddDevice(kJoystick1, kDeviceTypeOrvik);
+    fake.AddDevice(kJoystick2, kDeviceTypeOrvik);
+    ASSERT_TRUE(router.InitializeNuvex(pages));
+    fake.RaiseDeviceChange(kJoystick2, 0);
+
+    for (const std::exception_ptr& thrown : {std::make_exception_ptr(std::bad_alloc()),
+                                             std::make_exception_ptr(std::runtime_error("page"))}) {
+        page.ThrowNext(thrown);
+        fake.RaiseDeviceChange(kJoystick2, 1);
+        fake.RaiseDeviceChange(kJoystick2, 0);
+
+        fake.RaisePageChange(kJoystick1, 1, false);
+        page.ThrowNext(thrown);
+        fake.RaisePageChange(kJoystick1, 1, true);
+
+        page.ThrowNext(thrown);
+        fake.RaiseSoftButtons(kJoystick1, 1);
+        fake.RaiseSoftButtons(kJoystick1, 0);
+    }
+
+    page.ClearCalls();
+    fake.RaiseSoftButtons(kJoystick1, 2);
+    EXPECT_EQ(page.Calls(), (Calls{"OnButtonPress 2"}));
+    DisplayDeviceRecord record = {};
+    ASSERT_TRUE(router.FindDevice(kJoystick1, record));
+    EXPECT_EQ(record.activePage, 1u);
 }

@@ -1,32 +1,14 @@
 #include "app/display/DisplayDeviceRouter.h"
-#include "app/core/Dravik.h"
 #include "pages/joystick/OrvikPageFactories.h"
 #include "standins/nuvex-service/StandinService.h"
 #include "tests/pages/OrvikPageRig.h"
+#include "tests/support/TestPageHost.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
-
-// The application's display-device side reduced to the router's refresh.
-class CRefreshThroughRouter : public IDisplayDevices {
-public:
-    explicit CRefreshThroughRouter(CDisplayDeviceRouter& router) : m_router(router) {}
-
-    void LoadGaugeAssignments() override {}
-    void SaveGaugeAssignments() override {}
-    bool IsNuvexServiceRunning() override { return false; }
-    bool InitializeNuvex(const PageMap&) override { return false; }
-    void FinalizeNuvex() override {}
-    void RefreshPage(IPage* page) override { m_router.RefreshPage(page); }
-    std::wstring GetAssignedGauge(NuvexDevice) override { return {}; }
-    void SetAssignedGauge(NuvexDevice, const std::wstring&) override {}
-
-private:
-    CDisplayDeviceRouter& m_router;
-};
 
 std::wstring ProgramFolderPath(const wchar_t* name) {
     wchar_t path[MAX_PATH] = {};
@@ -51,9 +33,7 @@ TEST(JoystickOverPipe, PagesShowAndFollowTheButtons) {
     GetNuvexLibrary().InjectEntryPoints(nuvex.EntryPoints());
     {
         CDisplayDeviceRouter router(GetNuvexLibrary());
-        DravikComponents components;
-        components.displayDevices = std::make_unique<CRefreshThroughRouter>(router);
-        CDravik owner(std::move(components));
+        CTestPageHost owner([&router](IPage* page) { router.RefreshPage(page); });
 
         CPageFactories factories;
         AddOrvikPageFactories(factories);

@@ -7,6 +7,7 @@
 #include "pages/joystick/Page_Orvik_Xpndr.h"
 #include "tests/pages/OrvikPageRig.h"
 #include "common/UniqueHandle.h"
+#include "tests/support/TestPageHost.h"
 #include "tests/support/TraceCapture.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ DWORD WINAPI PressDownRepeatedly(void* page) {
 } // namespace
 
 TEST(OrvikPageFactories, CreateEveryKindWithItsClassName) {
-    CDravik owner{DravikComponents{}};
+    CTestPageHost owner;
     CPageFactories factories;
     AddOrvikPageFactories(factories);
     EXPECT_EQ(factories.Get(PageKind::Gauge), nullptr);

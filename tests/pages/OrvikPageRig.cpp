@@ -9,30 +9,6 @@
 
 namespace {
 
-// The application's display-device side reduced to the router's refresh.
-class CRoutedDisplayDevices : public IDisplayDevices {
-public:
-    explicit CRoutedDisplayDevices(CDisplayDeviceRouter& router) : m_router(router) {}
-
-    void LoadGaugeAssignments() override {}
-    void SaveGaugeAssignments() override {}
-    bool IsNuvexServiceRunning() override { return false; }
-    bool InitializeNuvex(const PageMap&) override { return false; }
-    void FinalizeNuvex() override {}
-    void RefreshPage(IPage* page) override { m_router.RefreshPage(page); }
-    std::wstring GetAssignedGauge(NuvexDevice) override { return {}; }
-    void SetAssignedGauge(NuvexDevice, const std::wstring&) override {}
-
-private:
-    CDisplayDeviceRouter& m_router;
-};
-
-DravikComponents RoutedComponents(CDisplayDeviceRouter& router) {
-    DravikComponents components;
-    components.displayDevices = std::make_unique<CRoutedDisplayDevices>(router);
-    return components;
-}
-
 const wchar_t* ClassName(PageKind kind) {
     switch (kind) {
     case PageKind::OrvikComNav:
@@ -67,14 +43,14 @@ CSimConnectStandin& Simulator() {
 
 COrvikPageRig::COrvikPageRig(PageKind kind, bool radio1)
     : m_savedEntryPoints(InjectFake()), m_router(GetNuvexLibrary()),
-      m_dravik(RoutedComponents(m_router)) {
+      m_host([this](IPage* page) { m_router.RefreshPage(page); }) {
     EXPECT_TRUE(Simulator().IsLoaded());
     m_fake.AddDevice(kJoystick, kDeviceTypeOrvik);
     m_fake.AddDevice(kPanel, kDeviceTypeVexa, L"PANEL");
 
     CPageFactories factories;
     AddOrvikPageFactories(factories);
-    IPage* page = factories.Get(kind)({kPageId, &m_dravik, ClassName(kind), radio1});
+    IPage* page = factories.Get(kind)({kPageId, &m_host, ClassName(kind), radio1});
     m_page = dynamic_cast<CPage_Orvik_Base*>(page);
     m_pages.emplace(kPageId, std::unique_ptr<IPage>(page));
 

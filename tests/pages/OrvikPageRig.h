@@ -1,13 +1,14 @@
 #pragma once
-// One joystick page as the program runs it: made by its factory with the application as owner,
-// initialised against the stand-in simulator, and shown on a joystick display of the scripted
-// display-device library, whose records route refreshes back to the page.
+// One joystick page as the program runs it: made by its factory with a host that routes its
+// refreshes through the display-device router, initialised against the stand-in simulator, and
+// shown on a joystick display of the scripted display-device library.
 
+#include "app/contracts/PageFactory.h"
 #include "app/display/DisplayDeviceRouter.h"
-#include "app/core/Dravik.h"
 #include "pages/joystick/Page_Orvik_Base.h"
 #include "tests/support/FakeNuvex.h"
 #include "tests/support/SimConnectStandin.h"
+#include "tests/support/TestPageHost.h"
 
 #include <string>
 #include <vector>
@@ -50,7 +51,7 @@ private:
     NuvexEntryPoints m_savedEntryPoints;
     CFakeNuvex m_fake;
     CDisplayDeviceRouter m_router;
-    CDravik m_dravik;
+    CTestPageHost m_host;
     PageMap m_pages;
     CPage_Orvik_Base* m_page = nullptr;
     size_t m_firstDatum = 0;

@@ -8,11 +8,6 @@
 
 namespace {
 
-struct ServiceHandleCloser {
-    void operator()(SC_HANDLE handle) const { CloseServiceHandle(handle); }
-};
-using UniqueServiceHandle = std::unique_ptr<std::remove_pointer_t<SC_HANDLE>, ServiceHandleCloser>;
-
 DWORD NotifyMaskFor(DWORD state) {
     return state == SERVICE_RUNNING ? SERVICE_NOTIFY_RUNNING | SERVICE_NOTIFY_STOPPED
                                     : SERVICE_NOTIFY_STOPPED;
@@ -30,14 +25,6 @@ UniqueServiceHandle OpenZanNvx(SC_HANDLE manager) {
 std::wstring Quoted(const std::wstring& text) {
     return L"\"" + text + L"\"";
 }
-
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
-};
-using UniqueFind = UniqueResource<FindTraits>;
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -104,14 +91,14 @@ bool CNuvexServiceInstaller::Install(const std::wstring& configPath,
         CreateServiceW(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
                        SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                        command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
-    m_installed = service != nullptr;
+    m_installed = static_cast<bool>(service);
     return m_installed;
 }
 
 bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     if (!service || !StartServiceW(service.get(), 0, nullptr))
         return false;
     return WaitForState(service.get(), notify, SERVICE_RUNNING, timeoutMs);
@@ -120,7 +107,7 @@ bool CNuvexServiceInstaller::Start(DWORD timeoutMs) {
 bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     if (!service)
         return false;
     SERVICE_STATUS status{};
@@ -131,7 +118,7 @@ bool CNuvexServiceInstaller::Stop(DWORD timeoutMs) {
 bool CNuvexServiceInstaller::Delete() {
     SERVICE_NOTIFYW notify{};
     const UniqueServiceHandle manager = OpenManager();
-    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : nullptr;
+    const UniqueServiceHandle service = manager ? OpenZanNvx(manager.get()) : UniqueServiceHandle();
     m_installed = false;
     return service && StopAndDelete(service.get(), notify, 15000);
 }
@@ -142,7 +129,7 @@ bool CNuvexServiceInstaller::InstallImages() {
     source += L"1024\\";
     const std::wstring target = std::wstring(kImageFolder) + L"\\";
     WIN32_FIND_DATAW found{};
-    const UniqueFind find(FindFirstFileW((source + L"*.bmp").c_str(), &found));
+    const UniqueFindHandle find(FindFirstFileW((source + L"*.bmp").c_str(), &found));
     if (!find || !CreateFolders(kImageFolder))
         return false;
     bool installed = true;

@@ -12,7 +12,7 @@
 
 class CScriptedPage : public IPage {
 public:
-    explicit CScriptedPage(DWORD pageId, CDravik* owner = nullptr) : IPage(pageId, owner) {}
+    explicit CScriptedPage(DWORD pageId, IPageHost* owner = nullptr) : IPage(pageId, owner) {}
 
     // AddToDevice returns true for these devices only.
     void Accept(NuvexDevice device);
