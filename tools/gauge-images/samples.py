@@ -2,7 +2,7 @@
 
 - Altimeter (older schema, positions in a 128 x 128 design frame scaled to 160 x 160): three
   hands read through nonlinearity tables (one by positions, running on through north, two by
-  degrees), a Kollsman strip sliding behind a masked window, a knob mouse area with events.
+  degrees), a pressure setting strip sliding behind a masked window, a knob mouse area with events.
 - Attitude (newer schema): a horizon card shifted by pitch and turned by bank behind a round
   mask, a bank pointer, a fixed aircraft symbol and an OFF flag with a visibility expression.
 - Heading (newer schema): a compass card turning with the heading, a heading bug, and a mouse
@@ -72,7 +72,7 @@ def altimeter_dial():
     return c
 
 
-def kollsman_strip():
+def pressure_strip():
     """Settings from 28.0 to 31.0 inHg, 200 pixels each, column 0 at 28.0."""
     strip = Canvas(620, ALT_WINDOW[3], (30, 30, 32))
     for step in range(0, 61):
@@ -104,7 +104,7 @@ def altimeter():
         'Altimeter_Hand10000.bmp': tens,
         'Altimeter_Hand1000.bmp': thousands,
         'Altimeter_Hand100.bmp': hundreds,
-        'Altimeter_Kollsman.bmp': kollsman_strip(),
+        'Altimeter_Pressure.bmp': pressure_strip(),
         'Altimeter_Window.bmp': window_mask(width, height, lambda x, y: True),
     }
     numerals = []
@@ -142,16 +142,16 @@ def altimeter():
      frame; ImageSizes scales them to the 160 x 160 images of the 1024 folder. -->
 <Gauge Name="Altimeter" Version="1.0">
   <Image Name="Altimeter_Dial.bmp" ImageSizes="128,128,160,160"/>
-  <!-- The Kollsman strip slides behind its window: the setting's column of the strip lies
+  <!-- The pressure setting strip slides behind its window: the setting's column of the strip lies
        under the window's index. -->
   <Element>
     <Position X="{design(left)}" Y="{design(top)}"/>
     <MaskImage Name="Altimeter_Window.bmp">
       <Axis X="{design(ALT_WINDOW_INDEX)}" Y="0"/>
     </MaskImage>
-    <Image Name="Altimeter_Kollsman.bmp"/>
+    <Image Name="Altimeter_Pressure.bmp"/>
     <Shift>
-      <Value Minimum="0.1" Maximum="2.9">(A:Kohlsman setting hg,inHg) {fmt(ALT_STRIP_FIRST)} -</Value>
+      <Value Minimum="0.1" Maximum="2.9">(A:Altimeter setting,inHg) {fmt(ALT_STRIP_FIRST)} -</Value>
       <Scale X="{design(ALT_STRIP_PIXELS_PER_INHG)}" Y="0"/>
     </Shift>
   </Element>
@@ -160,8 +160,8 @@ def altimeter():
 {hundreds_hand}\
   <Mouse>
     <Area>
-      <Area><Cursor Type="UpArrow"/><Click Event="KOHLSMAN_INC"/></Area>
-      <Area><Cursor Type="DownArrow"/><Click Event="KOHLSMAN_DEC"/></Area>
+      <Area><Cursor Type="UpArrow"/><Click Event="ALTIMETER_SETTING_INC"/></Area>
+      <Area><Cursor Type="DownArrow"/><Click Event="ALTIMETER_SETTING_DEC"/></Area>
     </Area>
   </Mouse>
 </Gauge>
@@ -171,7 +171,7 @@ def altimeter():
         hundred_bearing = (feet % 1000) * 0.36
         sx = (min(max(inhg - ALT_STRIP_FIRST, 0.1), 2.9)) * ALT_STRIP_PIXELS_PER_INHG
         return compose(images['Altimeter_Dial.bmp'], [
-            Element(images['Altimeter_Kollsman.bmp'], x=left, y=top,
+            Element(images['Altimeter_Pressure.bmp'], x=left, y=top,
                     mask=images['Altimeter_Window.bmp'], mask_axis=(ALT_WINDOW_INDEX, 0),
                     shift=(sx, 0.0)),
             Element(tens, x=cx, y=cy, axis=tens_axis, angle=90.0 - feet / 100000 * 360.0),
@@ -245,9 +245,9 @@ def attitude():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- An attitude indicator: the horizon card moves {fmt(ATT_PIXELS_PER_DEGREE)} pixels per degree of pitch
      and turns with the bank behind a round window. -->
-<SimBase.Document Type="AceXML" version="1,0">
-  <Descr>AceXML Document</Descr>
-  <SimGauge.Gauge id="Attitude" ArtDirectory=".">
+<SimBase.Document Type="Gauge" version="1,0">
+  <Descr>Gauge definition</Descr>
+  <SimGauge.Gauge id="Attitude">
     <FloatPosition>0.000,0.000</FloatPosition>
     <Image id="Attitude_Background.bmp" Name="Attitude_Background.bmp"/>
     <Element id="Card">
@@ -356,9 +356,9 @@ def heading():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- A heading indicator: the card turns against the heading, the bug keeps its bearing on the
      card, and the panel's Up and Down inputs move the bug. -->
-<SimBase.Document Type="AceXML" version="1,0">
-  <Descr>AceXML Document</Descr>
-  <SimGauge.Gauge id="Heading" ArtDirectory=".">
+<SimBase.Document Type="Gauge" version="1,0">
+  <Descr>Gauge definition</Descr>
+  <SimGauge.Gauge id="Heading">
     <FloatPosition>0.000,0.000</FloatPosition>
     <Image id="Heading_Background.bmp" Name="Heading_Background.bmp"/>
     <Element id="Card">
