@@ -3,6 +3,7 @@
 
 #include "bench/BenchTable.h"
 #include "bench/GaugeExpressionBench.h"
+#include "bench/GaugeRenderBench.h"
 #include "bench/Sampler.h"
 
 #include <cstdio>
@@ -13,6 +14,7 @@ int main() {
     Sampler sampler;
     BenchTable table;
     AddGaugeExpressionRows(table, sampler);
+    AddGaugeRenderRows(table, sampler);
     table.Print(stdout);
     return 0;
 }

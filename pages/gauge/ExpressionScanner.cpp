@@ -1,22 +1,33 @@
 #include "pages/gauge/ExpressionScanner.h"
 
-#include <cstdint>
+#include <array>
 
 namespace {
 
-// The characters the scan must look at: the blank and the four brackets it counts. One test of
-// a bit mask passes over every other character.
-constexpr std::uint64_t Bit(unsigned code) {
-    return std::uint64_t{1} << (code % 64);
-}
-constexpr std::uint64_t kMarkedBelow64 = Bit(' ') | Bit('(') | Bit(')');
-constexpr std::uint64_t kMarkedBelow128 = Bit('{') | Bit('}');
+// The characters the scan must look at: the blank and the four brackets it counts. One table
+// load passes over every other character.
+enum class Mark : unsigned char {
+    None,
+    Blank,
+    OpenParenthesis,
+    CloseParenthesis,
+    OpenBrace,
+    CloseBrace
+};
 
-bool IsMarked(wchar_t ch) {
+constexpr auto kMarks = [] {
+    std::array<Mark, 128> marks{};
+    marks[' '] = Mark::Blank;
+    marks['('] = Mark::OpenParenthesis;
+    marks[')'] = Mark::CloseParenthesis;
+    marks['{'] = Mark::OpenBrace;
+    marks['}'] = Mark::CloseBrace;
+    return marks;
+}();
+
+Mark MarkOf(wchar_t ch) {
     unsigned code = static_cast<unsigned short>(ch);
-    if (code < 64)
-        return (kMarkedBelow64 >> code) & 1;
-    return code < 128 && ((kMarkedBelow128 >> (code - 64)) & 1);
+    return code < kMarks.size() ? kMarks[code] : Mark::None;
 }
 
 } // namespace
@@ -32,16 +43,16 @@ bool ExpressionScanner::Next(std::wstring_view& token) {
     int parentheses = 0;
     int braces = 0;
     for (; stop != limit; ++stop) {
-        wchar_t ch = *stop;
-        if (!IsMarked(ch))
+        Mark mark = MarkOf(*stop);
+        if (mark == Mark::None)
             continue;
-        if (ch == L'(')
+        if (mark == Mark::OpenParenthesis)
             ++parentheses;
-        else if (ch == L')')
+        else if (mark == Mark::CloseParenthesis)
             --parentheses;
-        else if (ch == L'{')
+        else if (mark == Mark::OpenBrace)
             ++braces;
-        else if (ch == L'}')
+        else if (mark == Mark::CloseBrace)
             --braces;
         else if (parentheses <= 0 && braces <= 0)
             break; // a separating blank

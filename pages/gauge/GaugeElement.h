@@ -6,10 +6,14 @@
 #include "pages/gauge/GaugeBitmap.h"
 #include "pages/gauge/NonlinearityPoint.h"
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
+class GaugeLayer;
 class GaugeVariables;
+class OutputPixels;
 
 // A shift or rotation: the expression and the clamps of its value.
 struct ClampedExpression {
@@ -58,6 +62,10 @@ public:
     bool HasRotation() const { return m_hasRotation; }
     const ClampedExpression& Rotation() const { return m_rotation; }
     const std::vector<NonlinearityPoint>& Nonlinearity() const { return m_nonlinearity; }
+
+    // Draws the element through `layer` with the layer's top-left corner at `origin` of the
+    // output (GaugeElementDraw.cpp).
+    void Draw(OutputPixels& output, POINT origin, GaugeLayer& layer) const;
 
 private:
     GaugeVariables* m_store;

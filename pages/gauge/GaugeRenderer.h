@@ -8,6 +8,7 @@
 #include "pages/gauge/ButtonLabel.h"
 #include "pages/gauge/GaugeBitmap.h"
 #include "pages/gauge/GaugeElement.h"
+#include "pages/gauge/GaugeLayer.h"
 #include "pages/gauge/MouseArea.h"
 
 #include <memory>
@@ -49,6 +50,13 @@ public:
     int DesignHeight() const { return m_designHeight; }
     const std::wstring& ImageFolder() const { return m_imageFolder; }
 
+    // Draws background, elements and labels into the 24-bit DIB section selected into `dc`
+    // (GaugeRendererDraw.cpp).
+    void Render(HDC dc);
+    // The gauge's size on the screen: ImageSizes' gauge size, or the background's size when the
+    // definition gave none.
+    SIZE GaugeSize() const noexcept;
+
 private:
     friend class CGaugeFileReader;
 
@@ -65,4 +73,5 @@ private:
     int m_designHeight = 0;
     std::wstring m_imageFolder;
     std::wstring m_gaugeName;
+    GaugeLayer m_layer; // reused by every element in every frame
 };
