@@ -287,10 +287,18 @@ def attitude():
       <FloatPosition>{fmt(symbol_at[0])},{fmt(symbol_at[1])}</FloatPosition>
       <Image id="Attitude_Symbol.bmp" Name="Attitude_Symbol.bmp"/>
     </Element>
+    <!-- A visibility expression does not ask the simulator for its variables: the still shift
+         (scale 0) reads the battery switch so that the page receives it. -->
     <Element id="Flag">
       <FloatPosition>{fmt(flag_at[0])},{fmt(flag_at[1])}</FloatPosition>
       <Visibility>1 (A:Electrical master battery,bool) -</Visibility>
       <Image id="Attitude_Flag.bmp" Name="Attitude_Flag.bmp"/>
+      <Shift id="Register">
+        <Scale>0,0</Scale>
+        <Expression id="Expression">
+          <Script>(A:Electrical master battery,bool)</Script>
+        </Expression>
+      </Shift>
     </Element>
   </SimGauge.Gauge>
 </SimBase.Document>
@@ -461,6 +469,7 @@ def landing_gear():
     {at}
     <Visible>{position} 99 &amp;gt; (L:Lamp test,bool) +</Visible>
     <Image Name="Gear_Down.bmp"/>
+    <Shift><Value>{position}</Value><Scale X="0" Y="0"/></Shift>
   </Element>
   <Element>
     {at}
@@ -471,7 +480,9 @@ def landing_gear():
 
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- Gear lamps and flap position. Up and Down move the gear handle; Left and Right switch the
-     lamp test on and off (written "&amp;gt;" so that the script reads "&gt;": an assignment). -->
+     lamp test on and off (written "&amp;gt;" so that the script reads "&gt;": an assignment).
+     A visibility expression does not ask the simulator for its variables: each green lamp's
+     still shift (scale 0) reads its leg's position so that the page receives it. -->
 <Gauge Name="Landing Gear" Version="1.0">
   <Image Name="Gear_Background.bmp" ImageSizes="160,120,160,120"/>
 {"".join(lamp_elements(leg) for leg in GEAR_SOCKETS)}\
@@ -517,6 +528,7 @@ def landing_gear():
 # Engine cluster --------------------------------------------------------------------------------
 
 DIAL_RADIUS = 25.0
+DIAL_MASK_HALF = 40
 SWEEP = (225.0, 135.0)  # scale bearings of the lowest and highest value
 
 
@@ -600,8 +612,10 @@ def engine_cluster():
         image, axis = needle(length, 5.0, 2.6, hub=2.5)
         images[f'Engine_{dial.name}Needle.bmp'] = image
         dial.axis = axis
+    # The mask must reach past the needle's tip: outside the mask's rectangle nothing is hidden.
     images['Engine_DialMask.bmp'] = window_mask(
-        56, 56, lambda x, y: (x - 28) ** 2 + (y - 28) ** 2 < (DIAL_RADIUS - 1.0) ** 2)
+        2 * DIAL_MASK_HALF, 2 * DIAL_MASK_HALF,
+        lambda x, y: (x - DIAL_MASK_HALF) ** 2 + (y - DIAL_MASK_HALF) ** 2 < (DIAL_RADIUS - 1.0) ** 2)
 
     bug = Canvas(28, 7)
     bug.polygon([(21.0, 3.5), (27.5, 0.0), (27.5, 7.0)], ORANGE)
@@ -669,8 +683,9 @@ def engine_cluster():
                  f'        <Item Value="{fmt(dial.v1)}" Degrees="{fmt(b1)}"/>')
         cx, cy = dial.centre
         if dial.masked:
-            where = (f'    <Position X="{cx - 28}" Y="{cy - 28}"/>\n'
-                     f'    <MaskImage Name="Engine_DialMask.bmp"><Axis X="28" Y="28"/></MaskImage>\n')
+            m = DIAL_MASK_HALF
+            where = (f'    <Position X="{cx - m}" Y="{cy - m}"/>\n'
+                     f'    <MaskImage Name="Engine_DialMask.bmp"><Axis X="{m}" Y="{m}"/></MaskImage>\n')
         else:
             where = f'    <Position X="{cx}" Y="{cy}"/>\n'
         parts.append(f'''  <Element>
@@ -724,10 +739,13 @@ def engine_cluster():
 ''')
     for index, (_, _, name, visible) in enumerate(LAMPS):
         x, y = lamp_position(index)
+        variable = visible[:visible.index(')') + 1]
+        still = ('' if any(variable in part for part in parts) else
+                 f'\n    <Shift><Value>{variable}</Value><Scale X="0" Y="0"/></Shift>')
         parts.append(f'''  <Element>
     <Position X="{x}" Y="{y}"/>
     <Visible>{visible}</Visible>
-    <Image Name="Engine_Lamp{name}.bmp"/>
+    <Image Name="Engine_Lamp{name}.bmp"/>{still}
   </Element>
 ''')
     for _, y, expression in TRIMS:
@@ -755,7 +773,9 @@ def engine_cluster():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- An engine and systems cluster of {len(parts)} elements: dials (two of them masked to their face),
      an EGT reference bug set with the Up and Down inputs, an hour drum and fuel tapes behind
-     masks, warning lamps, trim and flap pointers. -->
+     masks, warning lamps, trim and flap pointers. A lamp whose variable no dial reads gets a
+     still shift (scale 0) that reads it: visibility expressions do not ask the simulator for
+     their variables. -->
 <Gauge Name="Engine Cluster" Version="1.0">
   <Image Name="Engine_Panel.bmp" ImageSizes="240,200,240,200"/>
 {"".join(parts)}\
@@ -775,9 +795,10 @@ def engine_cluster():
             angle = 90.0 - dial.bearing(value)
             cx, cy = dial.centre
             if dial.masked:
-                elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx - 28,
-                                        y=cy - 28, axis=dial.axis,
-                                        mask=images['Engine_DialMask.bmp'], mask_axis=(28, 28),
+                m = DIAL_MASK_HALF
+                elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx - m,
+                                        y=cy - m, axis=dial.axis,
+                                        mask=images['Engine_DialMask.bmp'], mask_axis=(m, m),
                                         angle=angle))
             else:
                 elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx, y=cy,
