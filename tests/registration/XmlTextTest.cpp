@@ -1,10 +1,10 @@
-#include "registration/XmlText1252.h"
+#include "registration/XmlText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(XmlText1252Test, EncodesCharactersWithoutAByteAsReferences) {
+TEST(XmlTextTest, EncodesCharactersWithoutAByteAsReferences) {
     const struct {
         const wchar_t* text;
         const char* bytes;
@@ -16,12 +16,12 @@ TEST(XmlText1252Test, EncodesCharactersWithoutAByteAsReferences) {
         {L"C:\\Tom & Jerry", "C:\\Tom &amp; Jerry"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EncodeXmlText1252(c.text), c.bytes);
-        EXPECT_EQ(DecodeXmlText1252(c.bytes), c.text);
+        EXPECT_EQ(EncodeXmlText(c.text, TextEncoding::Windows1252), c.bytes);
+        EXPECT_EQ(DecodeXmlText(c.bytes, TextEncoding::Windows1252), c.text);
     }
 }
 
-TEST(XmlText1252Test, DecodesReferencesAndLeavesMalformedOnesAsWritten) {
+TEST(XmlTextTest, DecodesReferencesAndLeavesMalformedOnesAsWritten) {
     const struct {
         const char* bytes;
         const wchar_t* text;
@@ -35,7 +35,7 @@ TEST(XmlText1252Test, DecodesReferencesAndLeavesMalformedOnesAsWritten) {
         {"\x81\x8D\x8F\x90\x9D", L"\u0081\u008D\u008F\u0090\u009D"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DecodeXmlText1252(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(DecodeXmlText(c.bytes, TextEncoding::Windows1252), c.text) << c.bytes;
 }
 
 } // namespace
