@@ -38,4 +38,34 @@ TEST(XmlTextTest, DecodesReferencesAndLeavesMalformedOnesAsWritten) {
         EXPECT_EQ(DecodeXmlText(c.bytes, TextEncoding::Windows1252), c.text) << c.bytes;
 }
 
+TEST(XmlTextTest, WritesTheBytesOfEachEncoding) {
+    const std::wstring text = L"C:\\Dr\u00E1vik \u0414 & \U0001F600";
+    const struct {
+        TextEncoding encoding;
+        const char* bytes;
+    } cases[] = {
+        {TextEncoding::Utf8, "C:\\Dr\xC3\xA1vik \xD0\x94 &amp; \xF0\x9F\x98\x80"},
+        {TextEncoding::Ascii, "C:\\Dr&#225;vik &#1044; &amp; &#128512;"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeXmlText(text, c.encoding), c.bytes);
+        EXPECT_EQ(DecodeXmlText(c.bytes, c.encoding), text);
+    }
+}
+
+TEST(XmlTextTest, ReadsBytesThatAreNotUtf8AsWindows1252) {
+    const struct {
+        const char* bytes;
+        const wchar_t* text;
+    } cases[] = {
+        {"Dr\xE1vik", L"Dr\u00E1vik"},                          // a Windows-1252 byte
+        {"\xC3", L"\u00C3"},                                    // cut short
+        {"\xC0\xAF", L"\u00C0\u00AF"},                          // overlong
+        {"\xED\xA0\x80", L"\u00ED\u00A0\u20AC"},                // a surrogate
+        {"\xC3\xA1 \x80&#x414;", L"\u00C3\u00A1 \u20AC\u0414"}, // one bad byte spoils the whole
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeXmlText(c.bytes, TextEncoding::Utf8), c.text) << c.bytes;
+}
+
 } // namespace
