@@ -134,56 +134,55 @@ void CLaunchListReader::TakePiece(std::string_view piece) {
         if (first == nullptr || !IsStructural(*first)) {
             AppendLine(*m_field, piece);
             ApplyMarkup(Role::Other);
+            if (m_open.size() <= m_fieldDepth)
+                m_field = nullptr;
             return;
         }
         // A field left open by a malformed file ends where its block or the document does.
-        while (m_field != nullptr)
+        while (m_open.size() > m_fieldDepth)
             Pop();
+        m_field = nullptr;
     }
-    Role role = Role::Other;
-    if (std::string* lines = ClaimPiece(first, piece, role)) {
-        AppendLine(*lines, piece);
-        if (role == Role::Field)
-            m_field = lines;
+    const Claim claim = ClaimPiece(first, piece);
+    if (claim.lines != nullptr)
+        AppendLine(*claim.lines, piece);
+    const size_t depth = m_open.size();
+    ApplyMarkup(claim.role);
+    // A field takes the following lines for as long as an element it opened stays open.
+    if (claim.field && m_open.size() > depth) {
+        m_field = claim.lines;
+        m_fieldDepth = depth;
     }
-    ApplyMarkup(role);
 }
 
-// Where a piece that no open field takes belongs (null: nowhere, the writer supplies it), and the
-// role of the element its first markup opens.
-std::string* CLaunchListReader::ClaimPiece(const XmlMarkup* first, std::string_view piece,
-                                           Role& role) {
+// Where a piece that no open field takes belongs (no lines: nowhere, the writer supplies it).
+CLaunchListReader::Claim CLaunchListReader::ClaimPiece(const XmlMarkup* first,
+                                                       std::string_view piece) {
     using Kind = XmlMarkup::Kind;
     if (first != nullptr && first->kind == Kind::Declaration && m_file.declaration.empty() &&
         !m_elementSeen)
-        return &m_file.declaration;
-    if (IsTag(first, Kind::StartTag, kDocumentElement) && m_open.empty()) {
-        role = Role::Document;
-        return &m_file.document;
-    }
+        return {&m_file.declaration};
+    if (IsTag(first, Kind::StartTag, kDocumentElement) && m_open.empty())
+        return {&m_file.document, Role::Document};
     if (IsTag(first, Kind::StartTag, kAddonElement) && (m_entry != nullptr || AtDocumentLevel())) {
         while (m_entry != nullptr) // a block without its end tag ends where the next one starts
             Pop();
         StartEntry(*first);
-        role = Role::Entry;
-        return nullptr;
+        return {nullptr, Role::Entry};
     }
     if (IsTag(first, Kind::EndTag, kAddonElement) && (m_entry != nullptr || !IsOpen(kAddonElement)))
-        return nullptr;
+        return {};
     if (IsTag(first, Kind::EndTag, kDocumentElement))
-        return nullptr;
+        return {};
     if (first != nullptr && OpensElement(*first)) {
         std::string* field =
             m_entry != nullptr && m_open.back().role == Role::Entry
                 ? EntryField(*first)
                 : (m_entry == nullptr && AtDocumentLevel() ? HeaderField(*first) : nullptr);
-        if (field != nullptr) {
-            if (first->kind == XmlMarkup::Kind::StartTag)
-                role = Role::Field;
-            return field;
-        }
+        if (field != nullptr)
+            return {field, Role::Other, true};
     }
-    return IsBlank(piece) ? nullptr : &OtherLines();
+    return {IsBlank(piece) ? nullptr : &OtherLines()};
 }
 
 std::string* CLaunchListReader::EntryField(const XmlMarkup& markup) const {
@@ -252,6 +251,4 @@ void CLaunchListReader::Pop() {
     --m_openCount[element.name];
     if (element.role == Role::Entry)
         m_entry = nullptr;
-    else if (element.role == Role::Field)
-        m_field = nullptr;
 }

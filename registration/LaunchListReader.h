@@ -22,16 +22,21 @@ public:
     void Read();
 
 private:
-    enum class Role { Other, Document, Entry, Field };
+    enum class Role { Other, Document, Entry };
     struct OpenElement {
         std::string_view name;
         Role role;
+    };
+    struct Claim {
+        std::string* lines = nullptr; // where the piece goes; null: dropped
+        Role role = Role::Other;      // of the element the piece's first tag opens
+        bool field = false;           // `lines` is a field of the document or of a block
     };
 
     size_t ScanPiece();
     bool RestOfLineIsBlank(size_t at);
     void TakePiece(std::string_view piece);
-    std::string* ClaimPiece(const XmlMarkup* first, std::string_view piece, Role& role);
+    Claim ClaimPiece(const XmlMarkup* first, std::string_view piece);
     std::string* EntryField(const XmlMarkup& markup) const;
     std::string* HeaderField(const XmlMarkup& markup) const;
     std::string& OtherLines() const;
@@ -50,6 +55,7 @@ private:
     std::unordered_map<std::string_view, size_t> m_openCount; // name -> elements of it open
     LaunchAddon* m_entry = nullptr;                           // the block being read
     std::string* m_field = nullptr;                           // the field being read across lines
+    size_t m_fieldDepth = 0;                                  // elements open outside that field
     bool m_elementSeen = false;
     bool m_lineKnown = false; // m_lineEnd and m_lastContent describe the current line
     size_t m_lineEnd = 0;

@@ -564,6 +564,33 @@ const LaunchListCase kInstallCases[] = {
      "\n"
      "</SimBase.Document>\n",
      false},
+    {"a field's line that leaves an element open keeps the lines up to its end",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Path>C:\\One.exe</Path><Note>first\n"
+     "\t\tline</Note>\n"
+     "\t\t<CommandLine>-a</CommandLine>\n"
+     "\t</Launch.Addon>\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Path>C:\\One.exe</Path><Note>first\n"
+     "\t\tline</Note>\n"
+     "\t\t<CommandLine>-a</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
 };
 
 TEST_F(AddonRegistrationTest, InstallRewritesAnExistingLaunchList) {
