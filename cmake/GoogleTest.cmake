@@ -15,6 +15,10 @@ function(dravik_add_test)
     add_dependencies(${T_NAME} ${T_DEPENDS})
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # A process that dies under Wine (a stack overflow, say) may still exit with 0: a run passes
+  # only when GoogleTest printed its summary and no failure.
+  set_tests_properties(${T_NAME} PROPERTIES PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ test"
+                                            FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
   if(T_LOCKS)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
   endif()

@@ -1,8 +1,9 @@
 #include "registration/AddonRegistrar.h"
 
 #include "registration/LaunchFile.h"
+#include "registration/LaunchListCheck.h"
 #include "registration/TextFile.h"
-#include "registration/XmlText1252.h"
+#include "registration/XmlText.h"
 
 #include <windows.h>
 
@@ -61,8 +62,7 @@ bool FileIsAbsent(const std::wstring& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool StartsReplacedLauncher(const LaunchAddon& addon) {
-    const std::wstring program = addon.ProgramPath();
+bool IsReplacedLauncher(const std::wstring& program) {
     const size_t backslash = program.rfind(L'\\');
     if (backslash == std::wstring::npos)
         return false;
@@ -72,35 +72,42 @@ bool StartsReplacedLauncher(const LaunchAddon& addon) {
         [&](const wchar_t* launcher) { return EqualsIgnoringCase(fileName, launcher); });
 }
 
-std::string PathLine(const std::wstring& programPath) {
-    return "\t\t\t<Path>" + EncodeXmlText1252(programPath) + "</Path>\n";
-}
-
-LaunchAddon NewAddon(const char* nameLine, const std::wstring& programPath) {
+LaunchAddon NewAddon(const char* nameLine, const std::wstring& programPath, TextEncoding encoding) {
     LaunchAddon addon;
     addon.name = nameLine;
     addon.disabled = kEnabledLine;
-    addon.path = PathLine(programPath);
+    addon.path = "\t\t\t<Path>" + EncodeXmlText(programPath, encoding) + "</Path>\n";
     addon.commandLine = kCommandLine;
     return addon;
 }
 
 LaunchFile NewLaunchFile(const std::wstring& programPath) {
     LaunchFile file;
+    file.encoding = TextEncoding::Windows1252;
     file.declaration = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n";
     file.document = "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n";
     file.description = "\t<Descr>Launch</Descr>\n";
     file.fileName = "\t<Filename>exe.xml</Filename>\n";
     file.disabled = "\t<Disabled>False</Disabled>\n";
     file.manualLoad = "\t<Launch.ManualLoad>False</Launch.ManualLoad>\n";
-    file.addons.push_back(NewAddon("\t\t\t<Name>Harmel Plugin for FSW</Name>\n", programPath));
+    file.addons.push_back(
+        NewAddon("\t\t\t<Name>Harmel Plugin for FSW</Name>\n", programPath, file.encoding));
     return file;
 }
 
 std::vector<LaunchAddon>::iterator FindProgramEntry(LaunchFile& file,
                                                     const std::wstring& programPath) {
     return std::find_if(file.addons.begin(), file.addons.end(), [&](const LaunchAddon& addon) {
-        return EqualsIgnoringCase(addon.ProgramPath(), programPath);
+        return EqualsIgnoringCase(addon.ProgramPath(file.encoding), programPath);
+    });
+}
+
+// Writes `file` over the launch list unless that would break it or lose an entry the operation
+// does not mean to take out; a refused rewrite leaves the old file as it was.
+bool ReplaceLaunchFile(const std::wstring& path, const LaunchFile& file,
+                       const DroppableEntry& droppable) {
+    return WriteLaunchFile(path, file, [&](const std::wstring& written) {
+        return RewriteKeepsLaunchList(path, written, droppable);
     });
 }
 
@@ -134,12 +141,14 @@ bool CAddonRegistrar::Install() const {
 bool CAddonRegistrar::Uninstall() const {
     const std::wstring path = LaunchFilePath();
     LaunchFile file;
-    if (m_programPath.empty() || !FileExists(path) || !ReadLaunchFile(path, file))
+    if (m_programPath.empty() || !FileExists(path) || !ReadLaunchFile(path, file) || file.IsEmpty())
         return false;
     const auto entry = FindProgramEntry(file, m_programPath);
     if (entry != file.addons.end())
         file.addons.erase(entry);
-    return WriteLaunchFile(path, file);
+    return ReplaceLaunchFile(path, file, [&](const std::wstring& program) {
+        return EqualsIgnoringCase(program, m_programPath);
+    });
 }
 
 void CAddonRegistrar::CreateSimConnectIni() const {
@@ -158,18 +167,22 @@ bool CAddonRegistrar::InstallIntoLaunchFile() const {
     if (m_programPath.empty())
         return false;
     const std::wstring path = LaunchFilePath();
-    if (FileIsAbsent(path))
-        return WriteLaunchFile(path, NewLaunchFile(m_programPath));
-
     LaunchFile file;
-    if (!ReadLaunchFile(path, file))
+    if (!FileIsAbsent(path) && !ReadLaunchFile(path, file))
         return false;
-    const auto entry = FindProgramEntry(file, m_programPath);
-    if (entry != file.addons.end())
-        entry->disabled = kEnabledLine; // re-enables an entry the user disabled
-    else
-        file.addons.push_back(
-            NewAddon("\t\t\t<Name>Harmel Plugin for FSX</Name>\n", m_programPath));
-    std::erase_if(file.addons, StartsReplacedLauncher);
-    return WriteLaunchFile(path, file);
+    if (file.IsEmpty()) {
+        // A blank launch list is as good as missing.
+        file = NewLaunchFile(m_programPath);
+    } else {
+        const auto entry = FindProgramEntry(file, m_programPath);
+        if (entry != file.addons.end())
+            entry->disabled = kEnabledLine; // re-enables an entry the user disabled
+        else
+            file.addons.push_back(NewAddon("\t\t\t<Name>Harmel Plugin for FSX</Name>\n",
+                                           m_programPath, file.encoding));
+        std::erase_if(file.addons, [&](const LaunchAddon& addon) {
+            return IsReplacedLauncher(addon.ProgramPath(file.encoding));
+        });
+    }
+    return ReplaceLaunchFile(path, file, IsReplacedLauncher);
 }

@@ -65,10 +65,11 @@ std::wstring TemporaryPathFor(const std::wstring& path) {
     return path + L".new";
 }
 
-bool WriteTextFile(const std::wstring& path, const std::string& text, bool replaceExisting) {
+bool WriteTextFile(const std::wstring& path, const std::string& text, bool replaceExisting,
+                   const WrittenFileCheck& check) {
     const std::wstring temporary = TemporaryPathFor(path);
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (WriteNewFile(temporary, WithCrLf(text)) &&
+    if (WriteNewFile(temporary, WithCrLf(text)) && (!check || check(temporary)) &&
         MoveFileExW(temporary.c_str(), path.c_str(), flags))
         return true;
     DeleteFileW(temporary.c_str());

@@ -97,6 +97,9 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::startElement(const wchar_t*, int,
     // A second top-level element only comes before the reader's error; it has no owner.
     if (m_current == nullptr && m_root)
         return S_OK;
+    // Refusing the element ends the parse with a failure.
+    if (m_depth == kMaxXmlElementDepth)
+        return E_FAIL;
     // Out of memory fails the parse rather than handing out a tree with elements missing.
     return CallNoThrow([&] {
         auto element = std::make_unique<CXmlElement>();
@@ -109,6 +112,7 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::startElement(const wchar_t*, int,
         else
             m_root = std::move(element);
         m_current = opened;
+        ++m_depth;
     });
 }
 
@@ -119,6 +123,7 @@ HRESULT STDMETHODCALLTYPE CSaxContentHandler::endElement(const wchar_t*, int, co
     if (IsXmlWhitespaceOnly(m_current->text))
         m_current->text.clear();
     m_current = m_current->parent;
+    --m_depth;
     return S_OK;
 }
 

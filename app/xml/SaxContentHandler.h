@@ -52,6 +52,7 @@ private:
     LONG m_refCount = 1;
     std::unique_ptr<CXmlElement> m_root;
     CXmlElement* m_current = nullptr;
+    int m_depth = 0; // elements open in the tree
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop

@@ -31,7 +31,25 @@ HRESULT ParseSource(ISAXXMLReader* reader, const wchar_t* fileName) {
 
 } // namespace
 
-CXmlElement::~CXmlElement() = default;
+// Post-order walk that frees one leaf at a time, so no depth of tree can exhaust the stack and
+// nothing is allocated. Parent links are set on the way down: they are the way back up.
+CXmlElement::~CXmlElement() {
+    CXmlElement* element = this;
+    for (;;) {
+        if (element->children.empty()) {
+            if (element == this)
+                return;
+            element = element->parent;
+            element->children.pop_back();
+        } else if (CXmlElement* last = element->children.back().get();
+                   last != nullptr && !last->children.empty()) {
+            last->parent = element;
+            element = last;
+        } else {
+            element->children.pop_back(); // a leaf dies at once
+        }
+    }
+}
 
 const wchar_t* CXmlElement::GetAttribute(const wchar_t* attributeName) const {
     auto found = attributes.find(attributeName);

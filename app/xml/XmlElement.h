@@ -28,8 +28,14 @@ public:
     CXmlElement* parent = nullptr;                                // null for the root
 };
 
+// The deepest nesting of elements a document may have (the document element is level 1). The
+// program's files need a handful of levels; the limit keeps every reader of a tree, recursive or
+// not, safe from a hostile file.
+inline constexpr int kMaxXmlElementDepth = 256;
+
 // Streams `fileName` (a file path, absolute or relative to the current directory, or a URL)
 // through the SAX2 reader into an element tree. True: `root` owns the document element (null for
-// a document without one). False (reader unavailable, file missing or not well-formed): `root`
-// is left untouched. The calling thread must have initialised COM.
+// a document without one). False (reader unavailable, file missing, not well-formed or nested
+// deeper than kMaxXmlElementDepth): `root` is left untouched. The calling thread must have
+// initialised COM.
 bool ParseXmlFile(const wchar_t* fileName, std::unique_ptr<CXmlElement>& root);

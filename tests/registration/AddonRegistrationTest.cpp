@@ -395,6 +395,202 @@ const LaunchListCase kInstallCases[] = {
      "\n"
      "</SimBase.Document>\n",
      false},
+    {"entries inside comments stay comments",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Disabled>False</Disabled>\n"
+     "\t<!-- kept for later\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Disabled>True</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\t-->\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>Other</Name>\n"
+     "\t\t<!-- <Path>C:\\Zan\\ZanPanels.exe</Path>\n"
+     "\t\t</Launch.Addon> -->\n"
+     "\t\t<Path>C:\\Other.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "\t<!-- <Launch.Addon><Path>C:\\Zan\\ZanPanels.exe</Path></Launch.Addon> -->\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Disabled>False</Disabled>\n"
+     "\t<!-- kept for later\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Disabled>True</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\t-->\n"
+     "\t<!-- <Launch.Addon><Path>C:\\Zan\\ZanPanels.exe</Path></Launch.Addon> -->\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>Other</Name>\n"
+     "\t\t<Path>C:\\Other.exe</Path>\n"
+     "\t\t<!-- <Path>C:\\Zan\\ZanPanels.exe</Path>\n"
+     "\t\t</Launch.Addon> -->\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"entry tags with attributes and blanks open and close entries",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Disabled>False</Disabled>\n"
+     "\t<Launch.Addon id=\"x\">\n"
+     "\t\t<Name>With Id</Name>\n"
+     "\t\t<Disabled>True</Disabled>\n"
+     "\t\t<Path>C:\\Id.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "\t<Launch.Addon >\n"
+     "\t\t<Disabled>True</Disabled>\n"
+     "\t\t<Path>C:\\Blank.exe</Path>\n"
+     "\t</Launch.Addon >\n"
+     "\t<Launch.Addon\n"
+     "\t\tid='y'><Path>C:\\Zan\\ZanPanels.exe</Path></Launch.Addon>\n"
+     "</SimBase.Document >\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Disabled>False</Disabled>\n"
+     "\n"
+     "\t\t<Launch.Addon id=\"x\">\n"
+     "\t\t<Name>With Id</Name>\n"
+     "\t\t<Disabled>True</Disabled>\n"
+     "\t\t<Path>C:\\Id.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon >\n"
+     "\t\t<Disabled>True</Disabled>\n"
+     "\t\t<Path>C:\\Blank.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"end tags with blanks close their fields",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>A</Name >\n"
+     "\t\t<Path>C:\\A.exe</Path >\n"
+     "\t</Launch.Addon>\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>Old launcher</Name>\n"
+     "\t\t<Path>C:\\Zan\\ZanPanels.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>B</Name\n"
+     "\t\t>\n"
+     "\t\t<Path>C:\\B.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>A</Name >\n"
+     "\t\t<Path>C:\\A.exe</Path >\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>B</Name\n"
+     "\t\t>\n"
+     "\t\t<Path>C:\\B.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"an entry without its end tag and an entry with two paths keep their lines",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>Unclosed</Name>\n"
+     "\t\t<Path>C:\\Unclosed.exe</Path>\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>Next</Name>\n"
+     "\t\t<Path>C:\\Next.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Name>Two paths</Name>\n"
+     "\t\t<Path>C:\\First.exe</Path>\n"
+     "\t\t<Path>C:\\Second.exe</Path>\n"
+     "\t</Launch.Addon>\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>Unclosed</Name>\n"
+     "\t\t<Path>C:\\Unclosed.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>Next</Name>\n"
+     "\t\t<Path>C:\\Next.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Name>Two paths</Name>\n"
+     "\t\t<Path>C:\\First.exe</Path>\n"
+     "\t\t<Path>C:\\Second.exe</Path>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
+    {"a field's line that leaves an element open keeps the lines up to its end",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\t<Launch.Addon>\n"
+     "\t\t<Path>C:\\One.exe</Path><Note>first\n"
+     "\t\tline</Note>\n"
+     "\t\t<CommandLine>-a</CommandLine>\n"
+     "\t</Launch.Addon>\n"
+     "</SimBase.Document>\n",
+     "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+     "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t<Path>C:\\One.exe</Path><Note>first\n"
+     "\t\tline</Note>\n"
+     "\t\t<CommandLine>-a</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "\t\t<Launch.Addon>\n"
+     "\t\t\t<Name>Harmel Plugin for FSX</Name>\n"
+     "\t\t\t<Disabled>False</Disabled>\n"
+     "\t\t\t<Path>$PATH</Path>\n"
+     "\t\t\t<CommandLine>-run</CommandLine>\n"
+     "\t\t</Launch.Addon>\n"
+     "\n"
+     "</SimBase.Document>\n",
+     false},
 };
 
 TEST_F(AddonRegistrationTest, InstallRewritesAnExistingLaunchList) {
@@ -460,6 +656,119 @@ TEST_F(AddonRegistrationTest, WritesPathsWithoutWindows1252BytesAsReferences) {
                     kEnd));
     ASSERT_TRUE(registrar.Uninstall());
     EXPECT_EQ(ReadBytes(m_exeXml), Crlf(kHeader + ("\n" + other) + kEnd));
+}
+
+TEST_F(AddonRegistrationTest, BlankLaunchListCountsAsMissing) {
+    const std::string created =
+        Crlf(kHeader + ("\n" + Block("Harmel Plugin for FSW", OwnPath())) + kEnd);
+    for (const char* blank : {"", " \r\n\t\r\n", "\xEF\xBB\xBF\r\n"}) {
+        SCOPED_TRACE(::testing::PrintToString(blank));
+        WriteBytes(m_exeXml, blank);
+        EXPECT_FALSE(UninstallAddon());
+        EXPECT_EQ(ReadBytes(m_exeXml), blank);
+        EXPECT_TRUE(InstallAddon());
+        EXPECT_EQ(ReadBytes(m_exeXml), created);
+    }
+}
+
+// The program's path as the XML reader reads it from the last entry of exe.xml.
+std::optional<std::wstring> LastPathAsParsed(const std::wstring& file) {
+    std::unique_ptr<CXmlElement> root;
+    if (!ParseXmlFile(file.c_str(), root) || !root || root->children.empty())
+        return std::nullopt;
+    for (const auto& field : root->children.back()->children)
+        if (field->name == L"Path")
+            return field->text;
+    return std::nullopt;
+}
+
+TEST_F(AddonRegistrationTest, WritesAndFindsPathsInTheDeclaredEncoding) {
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    const std::wstring program = L"C:\\Program Files\\Dr\u00E1vik \u0414\\Dravik.exe";
+    const CAddonRegistrar registrar(m_simulatorFolder, L"", program);
+    const std::string document = "<SimBase.Document Type=\"Launch\" version=\"1,0\">\n";
+    const std::string other = Block("Other", "C:\\Other.exe");
+    const struct {
+        const char* declaration;
+        const char* path;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n",
+         "C:\\Program Files\\Dr\xC3\xA1vik \xD0\x94\\Dravik.exe"},
+        {"<?xml version='1.0' encoding='utf-8'?>\n",
+         "C:\\Program Files\\Dr\xC3\xA1vik \xD0\x94\\Dravik.exe"},
+        {"", "C:\\Program Files\\Dr\xC3\xA1vik \xD0\x94\\Dravik.exe"},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n",
+         "C:\\Program Files\\Dr\xC3\xA1vik \xD0\x94\\Dravik.exe"},
+        {"<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n",
+         "C:\\Program Files\\Dr\xE1vik &#1044;\\Dravik.exe"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n",
+         "C:\\Program Files\\Dr&#225;vik &#1044;\\Dravik.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declaration);
+        WriteBytes(m_exeXml, Crlf(c.declaration + document + other + kEnd));
+        ASSERT_TRUE(registrar.Install());
+        const std::string installed = Crlf(c.declaration + document + "\n" + other +
+                                           Block("Harmel Plugin for FSX", c.path) + kEnd);
+        EXPECT_EQ(ReadBytes(m_exeXml), installed);
+        EXPECT_EQ(LastPathAsParsed(m_exeXml), program);
+
+        ASSERT_TRUE(registrar.Install());
+        EXPECT_EQ(ReadBytes(m_exeXml), installed) << "found again, not added twice";
+        ASSERT_TRUE(registrar.Uninstall());
+        EXPECT_EQ(ReadBytes(m_exeXml), Crlf(c.declaration + document + "\n" + other + kEnd));
+    }
+    CoUninitialize();
+}
+
+// Rewrites the line-by-line reading gets wrong are caught by reading both files as XML.
+TEST_F(AddonRegistrationTest, RewritesThatWouldBreakTheListOrLoseAnEntryAreDropped) {
+    const std::string prefixed =
+        Crlf("<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
+             "<x:SimBase.Document xmlns:x=\"urn:launch\" Type=\"Launch\">\n"
+             "\t<x:Launch.Addon>\n"
+             "\t\t<x:Name>Other</x:Name>\n"
+             "\t\t<x:Path>C:\\Other.exe</x:Path>\n"
+             "\t</x:Launch.Addon>\n"
+             "</x:SimBase.Document>\n");
+    // The path's first text names a launcher the install removes; the element names another.
+    const std::string continued = Crlf(
+        kHeader + ("\n" + Block("Renamed", "C:\\Zan\\ZanPanels.exe<!-- renamed -->.off")) + kEnd);
+    const struct {
+        const char* name;
+        const std::string& before;
+        bool install;
+    } cases[] = {
+        {"install into a list under a namespace prefix", prefixed, true},
+        {"uninstall from a list under a namespace prefix", prefixed, false},
+        {"install removing an entry the list keeps", continued, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(m_exeXml, c.before);
+        EXPECT_FALSE(c.install ? InstallAddon() : UninstallAddon());
+        EXPECT_EQ(ReadBytes(m_exeXml), c.before);
+        EXPECT_EQ(GetFileAttributesW(TemporaryPathFor(m_exeXml).c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST_F(AddonRegistrationTest, RewritesALargeListWrittenOnOneLine) {
+    std::string before = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?><SimBase.Document "
+                         "Type=\"Launch\" version=\"1,0\">";
+    std::string after = "<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<SimBase.Document "
+                        "Type=\"Launch\" version=\"1,0\">\n\n";
+    while (before.size() < 3600000) {
+        const std::string fields = "<Name>Add-on " + std::to_string(before.size()) +
+                                   "</Name><Disabled>False</Disabled><Path>C:\\Add-ons\\" +
+                                   std::to_string(before.size()) + "\\Start.exe</Path>";
+        before += "<Launch.Addon>" + fields + "</Launch.Addon>";
+        after += "\t\t<Launch.Addon>\n" + fields + "\n\t\t</Launch.Addon>\n\n";
+    }
+    before += "</SimBase.Document>";
+    after += Block("Harmel Plugin for FSX", OwnPath()) + kEnd;
+    WriteBytes(m_exeXml, before);
+    ASSERT_TRUE(InstallAddon());
+    EXPECT_TRUE(ReadBytes(m_exeXml) == Crlf(after));
 }
 
 // Holds exe.xml open without sharing, so it cannot be read.

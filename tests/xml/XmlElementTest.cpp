@@ -141,6 +141,53 @@ TEST_F(XmlElementTest, FailsWithoutTouchingTheResult) {
     EXPECT_FALSE(ParseXmlFile(nullptr, root));
 }
 
+// A pages document whose one page holds `depth` - 2 nested elements: `depth` levels in all.
+std::string NestedPagesDocument(int depth) {
+    std::string text = "<?xml version=\"1.0\"?>\n<Pages>\n<Page Type=\"Gauge\">";
+    for (int level = 3; level <= depth; ++level)
+        text += "<Element Name=\"e\">";
+    for (int level = 3; level <= depth; ++level)
+        text += "</Element>";
+    return text + "</Page>\n</Pages>\n";
+}
+
+int DepthOf(const CXmlElement& root) {
+    int depth = 1;
+    for (const CXmlElement* element = &root; !element->children.empty();
+         element = element->children.front().get())
+        ++depth;
+    return depth;
+}
+
+TEST_F(XmlElementTest, RefusesDocumentsNestedDeeperThanTheLimit) {
+    const auto deepest = Parse(Write(L"deepest.xml", NestedPagesDocument(kMaxXmlElementDepth)));
+    ASSERT_NE(deepest, nullptr);
+    EXPECT_EQ(DepthOf(*deepest), kMaxXmlElementDepth);
+
+    for (int depth : {kMaxXmlElementDepth + 1, 30000}) {
+        const fs::path file = Write(L"deeper.xml", NestedPagesDocument(depth));
+        auto sentinel = std::make_unique<CXmlElement>();
+        CXmlElement* const before = sentinel.get();
+        EXPECT_FALSE(ParseXmlFile(file.c_str(), sentinel)) << depth;
+        EXPECT_EQ(sentinel.get(), before) << depth;
+    }
+}
+
+// Built by hand, a tree can be deeper than any document; destroying it must not recurse.
+TEST(XmlElementTreeTest, DestroysTreesDeeperThanTheStackCouldRecurse) {
+    auto root = std::make_unique<CXmlElement>();
+    CXmlElement* element = root.get();
+    for (int level = 0; level < 100000; ++level) {
+        if (level % 8 == 0)
+            element->children.push_back(std::make_unique<CXmlElement>());
+        element->children.push_back(std::make_unique<CXmlElement>());
+        element->children.back()->parent = element;
+        element = element->children.back().get();
+    }
+    root.reset();
+    SUCCEED();
+}
+
 TEST_F(XmlElementTest, ResolvesRelativePathsAgainstTheCurrentDirectory) {
     Write(L"sub\\relative.xml", "<Relative/>");
     wchar_t previous[MAX_PATH] = {};
