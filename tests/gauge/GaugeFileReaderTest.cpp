@@ -32,8 +32,8 @@ protected:
 
     fs::path WriteNewer(const std::string& gauges) const {
         return folder.Write(L"gauge.xml", "<?xml version=\"1.0\"?>\n"
-                                          "<SimBase.Document Type=\"AceXML\" version=\"1,0\">\n"
-                                          "<Descr>AceXML Document</Descr>\n" +
+                                          "<SimBase.Document Type=\"Gauge\" version=\"1,0\">\n"
+                                          "<Descr>Gauge definition</Descr>\n" +
                                               gauges + "</SimBase.Document>\n");
     }
 
@@ -75,7 +75,7 @@ TEST_F(GaugeFileReaderTest, OlderSchemaScalesTheDesignFrameToTheGauge) {
         "      <Item Value=\"100\" Degrees=\"90\" X=\"99\" Y=\"99\"/>\n"
         "      <Note Value=\"7\" Degrees=\"7\"/>\n"
         "    </Nonlinearity>\n"
-        "    <Failures><SYSTEM_ELECTRICAL_PANELS Action=\"0\"/></Failures>\n"
+        "    <Failures><Electrical Action=\"0\"/></Failures>\n"
         "  </Rotate>\n"
         "</Element>\n"
         "<Element>\n"
@@ -281,7 +281,7 @@ TEST_F(GaugeFileReaderTest, NewerSchemaReadsEveryGaugeWithImagesBesideTheFile) {
     folder.WriteBitmap(L"card.bmp", 12, 10);
     folder.WriteBitmap(L"window.bmp", 9, 9);
     const auto file = WriteNewer(
-        "<SimGauge.Gauge id=\"Attitude\" ArtDirectory=\".\">\n"
+        "<SimGauge.Gauge id=\"Attitude\">\n"
         "  <FloatPosition>0.000,0.000</FloatPosition>\n"
         "  <Image id=\"Bezel\" Name=\"bezel.bmp\"/>\n"
         "  <Element id=\"Card\">\n"

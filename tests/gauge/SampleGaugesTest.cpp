@@ -66,6 +66,40 @@ TEST_F(SampleGaugesTest, EverySampleLoadsWithAllItsImages) {
     }
 }
 
+// A visibility expression does not register its simulator variables; the samples read them in
+// still shifts, so that their lamps and flags follow what the page receives.
+TEST_F(SampleGaugesTest, VisibilityFollowsTheSimulatorVariables) {
+    struct Case {
+        const wchar_t* file;
+        size_t element;
+        const wchar_t* name;
+        const wchar_t* units;
+        float value;
+        bool visible;
+    };
+    const Case cases[] = {
+        {L"LandingGear\\LandingGear.xml", 0, L"Gear center position", L"percent", 100.0f, true},
+        {L"LandingGear\\LandingGear.xml", 1, L"Gear center position", L"percent", 100.0f, false},
+        {L"LandingGear\\LandingGear.xml", 3, L"Gear left position", L"percent", 50.0f, true},
+        {L"Attitude\\Attitude.xml", 3, L"Electrical master battery", L"bool", 1.0f, false},
+        {L"Attitude\\Attitude.xml", 3, L"Electrical master battery", L"bool", 0.0f, true},
+        {L"EngineCluster\\EngineCluster.xml", 13, L"Electrical main bus voltage", L"volts", 28.0f,
+         false},
+        {L"EngineCluster\\EngineCluster.xml", 17, L"Exit open:0", L"percent", 50.0f, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::wstring(c.file) + L" " + c.name);
+        GaugeVariables variables(simConnect);
+        CGaugeRenderer gauge(simConnect);
+        ASSERT_TRUE(gauge.LoadFromFile(variables, SamplePath(c.file).c_str()));
+        variables.SetValue(L'A', c.name, c.units, c.value);
+        ASSERT_LT(c.element, gauge.Elements().size());
+        const CGaugeElement& element = *gauge.Elements()[c.element];
+        ASSERT_TRUE(element.HasVisibility());
+        EXPECT_EQ(Evaluate(variables, element.Visibility()) > 0.1f, c.visible);
+    }
+}
+
 // The long hand reads its table from the numerals' positions in the design frame: scaled to the
 // gauge they lie every 36 degrees, the last back at north.
 TEST_F(SampleGaugesTest, AltimeterHandPointsAtTheNumerals) {

@@ -2,7 +2,7 @@
 
 - Altimeter (older schema, positions in a 128 x 128 design frame scaled to 160 x 160): three
   hands read through nonlinearity tables (one by positions, running on through north, two by
-  degrees), a Kollsman strip sliding behind a masked window, a knob mouse area with events.
+  degrees), a pressure setting strip sliding behind a masked window, a knob mouse area with events.
 - Attitude (newer schema): a horizon card shifted by pitch and turned by bank behind a round
   mask, a bank pointer, a fixed aircraft symbol and an OFF flag with a visibility expression.
 - Heading (newer schema): a compass card turning with the heading, a heading bug, and a mouse
@@ -72,7 +72,7 @@ def altimeter_dial():
     return c
 
 
-def kollsman_strip():
+def pressure_strip():
     """Settings from 28.0 to 31.0 inHg, 200 pixels each, column 0 at 28.0."""
     strip = Canvas(620, ALT_WINDOW[3], (30, 30, 32))
     for step in range(0, 61):
@@ -104,7 +104,7 @@ def altimeter():
         'Altimeter_Hand10000.bmp': tens,
         'Altimeter_Hand1000.bmp': thousands,
         'Altimeter_Hand100.bmp': hundreds,
-        'Altimeter_Kollsman.bmp': kollsman_strip(),
+        'Altimeter_Pressure.bmp': pressure_strip(),
         'Altimeter_Window.bmp': window_mask(width, height, lambda x, y: True),
     }
     numerals = []
@@ -142,16 +142,16 @@ def altimeter():
      frame; ImageSizes scales them to the 160 x 160 images of the 1024 folder. -->
 <Gauge Name="Altimeter" Version="1.0">
   <Image Name="Altimeter_Dial.bmp" ImageSizes="128,128,160,160"/>
-  <!-- The Kollsman strip slides behind its window: the setting's column of the strip lies
+  <!-- The pressure setting strip slides behind its window: the setting's column of the strip lies
        under the window's index. -->
   <Element>
     <Position X="{design(left)}" Y="{design(top)}"/>
     <MaskImage Name="Altimeter_Window.bmp">
       <Axis X="{design(ALT_WINDOW_INDEX)}" Y="0"/>
     </MaskImage>
-    <Image Name="Altimeter_Kollsman.bmp"/>
+    <Image Name="Altimeter_Pressure.bmp"/>
     <Shift>
-      <Value Minimum="0.1" Maximum="2.9">(A:Kohlsman setting hg,inHg) {fmt(ALT_STRIP_FIRST)} -</Value>
+      <Value Minimum="0.1" Maximum="2.9">(A:Altimeter setting,inHg) {fmt(ALT_STRIP_FIRST)} -</Value>
       <Scale X="{design(ALT_STRIP_PIXELS_PER_INHG)}" Y="0"/>
     </Shift>
   </Element>
@@ -160,8 +160,8 @@ def altimeter():
 {hundreds_hand}\
   <Mouse>
     <Area>
-      <Area><Cursor Type="UpArrow"/><Click Event="KOHLSMAN_INC"/></Area>
-      <Area><Cursor Type="DownArrow"/><Click Event="KOHLSMAN_DEC"/></Area>
+      <Area><Cursor Type="UpArrow"/><Click Event="ALTIMETER_SETTING_INC"/></Area>
+      <Area><Cursor Type="DownArrow"/><Click Event="ALTIMETER_SETTING_DEC"/></Area>
     </Area>
   </Mouse>
 </Gauge>
@@ -171,7 +171,7 @@ def altimeter():
         hundred_bearing = (feet % 1000) * 0.36
         sx = (min(max(inhg - ALT_STRIP_FIRST, 0.1), 2.9)) * ALT_STRIP_PIXELS_PER_INHG
         return compose(images['Altimeter_Dial.bmp'], [
-            Element(images['Altimeter_Kollsman.bmp'], x=left, y=top,
+            Element(images['Altimeter_Pressure.bmp'], x=left, y=top,
                     mask=images['Altimeter_Window.bmp'], mask_axis=(ALT_WINDOW_INDEX, 0),
                     shift=(sx, 0.0)),
             Element(tens, x=cx, y=cy, axis=tens_axis, angle=90.0 - feet / 100000 * 360.0),
@@ -245,9 +245,9 @@ def attitude():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- An attitude indicator: the horizon card moves {fmt(ATT_PIXELS_PER_DEGREE)} pixels per degree of pitch
      and turns with the bank behind a round window. -->
-<SimBase.Document Type="AceXML" version="1,0">
-  <Descr>AceXML Document</Descr>
-  <SimGauge.Gauge id="Attitude" ArtDirectory=".">
+<SimBase.Document Type="Gauge" version="1,0">
+  <Descr>Gauge definition</Descr>
+  <SimGauge.Gauge id="Attitude">
     <FloatPosition>0.000,0.000</FloatPosition>
     <Image id="Attitude_Background.bmp" Name="Attitude_Background.bmp"/>
     <Element id="Card">
@@ -287,10 +287,18 @@ def attitude():
       <FloatPosition>{fmt(symbol_at[0])},{fmt(symbol_at[1])}</FloatPosition>
       <Image id="Attitude_Symbol.bmp" Name="Attitude_Symbol.bmp"/>
     </Element>
+    <!-- A visibility expression does not ask the simulator for its variables: the still shift
+         (scale 0) reads the battery switch so that the page receives it. -->
     <Element id="Flag">
       <FloatPosition>{fmt(flag_at[0])},{fmt(flag_at[1])}</FloatPosition>
       <Visibility>1 (A:Electrical master battery,bool) -</Visibility>
       <Image id="Attitude_Flag.bmp" Name="Attitude_Flag.bmp"/>
+      <Shift id="Register">
+        <Scale>0,0</Scale>
+        <Expression id="Expression">
+          <Script>(A:Electrical master battery,bool)</Script>
+        </Expression>
+      </Shift>
     </Element>
   </SimGauge.Gauge>
 </SimBase.Document>
@@ -356,9 +364,9 @@ def heading():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- A heading indicator: the card turns against the heading, the bug keeps its bearing on the
      card, and the panel's Up and Down inputs move the bug. -->
-<SimBase.Document Type="AceXML" version="1,0">
-  <Descr>AceXML Document</Descr>
-  <SimGauge.Gauge id="Heading" ArtDirectory=".">
+<SimBase.Document Type="Gauge" version="1,0">
+  <Descr>Gauge definition</Descr>
+  <SimGauge.Gauge id="Heading">
     <FloatPosition>0.000,0.000</FloatPosition>
     <Image id="Heading_Background.bmp" Name="Heading_Background.bmp"/>
     <Element id="Card">
@@ -461,6 +469,7 @@ def landing_gear():
     {at}
     <Visible>{position} 99 &amp;gt; (L:Lamp test,bool) +</Visible>
     <Image Name="Gear_Down.bmp"/>
+    <Shift><Value>{position}</Value><Scale X="0" Y="0"/></Shift>
   </Element>
   <Element>
     {at}
@@ -471,7 +480,9 @@ def landing_gear():
 
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- Gear lamps and flap position. Up and Down move the gear handle; Left and Right switch the
-     lamp test on and off (written "&amp;gt;" so that the script reads "&gt;": an assignment). -->
+     lamp test on and off (written "&amp;gt;" so that the script reads "&gt;": an assignment).
+     A visibility expression does not ask the simulator for its variables: each green lamp's
+     still shift (scale 0) reads its leg's position so that the page receives it. -->
 <Gauge Name="Landing Gear" Version="1.0">
   <Image Name="Gear_Background.bmp" ImageSizes="160,120,160,120"/>
 {"".join(lamp_elements(leg) for leg in GEAR_SOCKETS)}\
@@ -517,6 +528,7 @@ def landing_gear():
 # Engine cluster --------------------------------------------------------------------------------
 
 DIAL_RADIUS = 25.0
+DIAL_MASK_HALF = 40
 SWEEP = (225.0, 135.0)  # scale bearings of the lowest and highest value
 
 
@@ -600,8 +612,10 @@ def engine_cluster():
         image, axis = needle(length, 5.0, 2.6, hub=2.5)
         images[f'Engine_{dial.name}Needle.bmp'] = image
         dial.axis = axis
+    # The mask must reach past the needle's tip: outside the mask's rectangle nothing is hidden.
     images['Engine_DialMask.bmp'] = window_mask(
-        56, 56, lambda x, y: (x - 28) ** 2 + (y - 28) ** 2 < (DIAL_RADIUS - 1.0) ** 2)
+        2 * DIAL_MASK_HALF, 2 * DIAL_MASK_HALF,
+        lambda x, y: (x - DIAL_MASK_HALF) ** 2 + (y - DIAL_MASK_HALF) ** 2 < (DIAL_RADIUS - 1.0) ** 2)
 
     bug = Canvas(28, 7)
     bug.polygon([(21.0, 3.5), (27.5, 0.0), (27.5, 7.0)], ORANGE)
@@ -669,8 +683,9 @@ def engine_cluster():
                  f'        <Item Value="{fmt(dial.v1)}" Degrees="{fmt(b1)}"/>')
         cx, cy = dial.centre
         if dial.masked:
-            where = (f'    <Position X="{cx - 28}" Y="{cy - 28}"/>\n'
-                     f'    <MaskImage Name="Engine_DialMask.bmp"><Axis X="28" Y="28"/></MaskImage>\n')
+            m = DIAL_MASK_HALF
+            where = (f'    <Position X="{cx - m}" Y="{cy - m}"/>\n'
+                     f'    <MaskImage Name="Engine_DialMask.bmp"><Axis X="{m}" Y="{m}"/></MaskImage>\n')
         else:
             where = f'    <Position X="{cx}" Y="{cy}"/>\n'
         parts.append(f'''  <Element>
@@ -724,10 +739,13 @@ def engine_cluster():
 ''')
     for index, (_, _, name, visible) in enumerate(LAMPS):
         x, y = lamp_position(index)
+        variable = visible[:visible.index(')') + 1]
+        still = ('' if any(variable in part for part in parts) else
+                 f'\n    <Shift><Value>{variable}</Value><Scale X="0" Y="0"/></Shift>')
         parts.append(f'''  <Element>
     <Position X="{x}" Y="{y}"/>
     <Visible>{visible}</Visible>
-    <Image Name="Engine_Lamp{name}.bmp"/>
+    <Image Name="Engine_Lamp{name}.bmp"/>{still}
   </Element>
 ''')
     for _, y, expression in TRIMS:
@@ -755,7 +773,9 @@ def engine_cluster():
     xml = f'''<?xml version="1.0" encoding="UTF-8"?>
 <!-- An engine and systems cluster of {len(parts)} elements: dials (two of them masked to their face),
      an EGT reference bug set with the Up and Down inputs, an hour drum and fuel tapes behind
-     masks, warning lamps, trim and flap pointers. -->
+     masks, warning lamps, trim and flap pointers. A lamp whose variable no dial reads gets a
+     still shift (scale 0) that reads it: visibility expressions do not ask the simulator for
+     their variables. -->
 <Gauge Name="Engine Cluster" Version="1.0">
   <Image Name="Engine_Panel.bmp" ImageSizes="240,200,240,200"/>
 {"".join(parts)}\
@@ -775,9 +795,10 @@ def engine_cluster():
             angle = 90.0 - dial.bearing(value)
             cx, cy = dial.centre
             if dial.masked:
-                elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx - 28,
-                                        y=cy - 28, axis=dial.axis,
-                                        mask=images['Engine_DialMask.bmp'], mask_axis=(28, 28),
+                m = DIAL_MASK_HALF
+                elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx - m,
+                                        y=cy - m, axis=dial.axis,
+                                        mask=images['Engine_DialMask.bmp'], mask_axis=(m, m),
                                         angle=angle))
             else:
                 elements.append(Element(images[f'Engine_{dial.name}Needle.bmp'], x=cx, y=cy,
