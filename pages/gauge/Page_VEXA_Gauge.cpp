@@ -301,6 +301,9 @@ void CPage_VEXA_Gauge::DrawFrame() {
 }
 
 void CPage_VEXA_Gauge::RenderStep() {
+    // Most looks find nothing to draw: they cost no call into the system for the lock.
+    if (!m_redraw.load())
+        return;
     {
         PageLock lock(*this);
         if (!m_redraw)

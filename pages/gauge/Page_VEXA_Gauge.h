@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,8 @@ private:
     UniqueHandle m_renderThread;
     UniqueHandle m_stopEvent;
     DWORD m_period = kInitialPeriodMs;
-    bool m_redraw = false;
+    // Set and cleared under the page lock; the render thread's idle look reads it without.
+    std::atomic<bool> m_redraw{false};
     DWORD m_dataDefinitionId = 0;
     CRenderSurface m_surface;
     UniqueHandle m_pageLock;
