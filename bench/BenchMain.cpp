@@ -3,6 +3,7 @@
 
 #include "bench/BenchTable.h"
 #include "bench/GaugeExpressionBench.h"
+#include "bench/GaugePageBench.h"
 #include "bench/GaugeRenderBench.h"
 #include "bench/Sampler.h"
 
@@ -15,6 +16,7 @@ int main() {
     BenchTable table;
     AddGaugeExpressionRows(table, sampler);
     AddGaugeRenderRows(table, sampler);
+    AddGaugePageRows(table);
     table.Print(stdout);
     return 0;
 }

@@ -6,9 +6,12 @@ void BenchTable::Print(std::FILE* out) const {
     for (const BenchRow& row : m_rows) {
         std::fprintf(out, "%-56s %-9s %10.1f %10.1f", row.figure.c_str(), row.unit.c_str(),
                      row.timing.median, row.timing.minimum);
-        if (row.floor)
+        // A floor of nothing (an idle process) has no ratio to it.
+        if (row.floor && row.floor->median > 0)
             std::fprintf(out, " %10.1f %7.2f  %s\n", row.floor->median,
                          row.timing.median / row.floor->median, row.floorName.c_str());
+        else if (row.floor)
+            std::fprintf(out, " %10.1f %7s  %s\n", row.floor->median, "-", row.floorName.c_str());
         else
             std::fprintf(out, " %10s %7s\n", "-", "-");
     }

@@ -118,19 +118,44 @@ bool AppendEntry(IXMLDOMDocument* document, const std::wstring& serialNumber,
            SUCCEEDED(root->appendChild(entry.Get(), &appended));
 }
 
-// Renames the entry's element when it has one with a "Name"; appends a new element otherwise.
+// Sets the element's "Name", adding the attribute when it has none.
+bool SetNameOf(IXMLDOMDocument* document, IXMLDOMNode* entry, const std::wstring& gaugeName) {
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (entry->get_attributes(&attributes) != S_OK || !attributes)
+        return false;
+    const UniqueBstr name(L"Name");
+    ComPtr<IXMLDOMNode> existing;
+    if (attributes->getNamedItem(name.get(), &existing) == S_OK && existing)
+        return SUCCEEDED(existing->put_text(UniqueBstr(gaugeName).get()));
+    ComPtr<IXMLDOMAttribute> added;
+    ComPtr<IXMLDOMNode> replaced;
+    return SUCCEEDED(document->createAttribute(name.get(), &added)) && added &&
+           SUCCEEDED(added->put_value(BstrVariant(gaugeName).get())) &&
+           SUCCEEDED(attributes->setNamedItem(added.Get(), &replaced));
+}
+
+// Gives the entry's name to every child element of the root that carries its serial number,
+// whatever the root and the elements are called (reading takes them all, the last one counting,
+// so all of them are kept alike), an element without "Name" included; appends a new element
+// only when none carries it. A file therefore keeps one entry per panel, however often it is
+// saved.
 bool MergeEntry(IXMLDOMDocument* document, const std::wstring& serialNumber,
                 const std::wstring& gaugeName) {
-    UniqueBstr query(L"//VexaList/Vexa[@Serial=" + XPathLiteral(serialNumber) + L"]");
-    ComPtr<IXMLDOMNode> node;
-    if (FAILED(document->selectSingleNode(query.get(), &node)))
+    UniqueBstr query(L"/*/*[@Serial=" + XPathLiteral(serialNumber) + L"]");
+    ComPtr<IXMLDOMNodeList> entries;
+    long count = 0;
+    if (FAILED(document->selectNodes(query.get(), &entries)) || !entries ||
+        FAILED(entries->get_length(&count)))
         return false;
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    ComPtr<IXMLDOMNode> name;
-    if (node && node->get_attributes(&attributes) == S_OK && attributes &&
-        attributes->getNamedItem(UniqueBstr(L"Name").get(), &name) == S_OK && name)
-        return SUCCEEDED(name->put_text(UniqueBstr(gaugeName).get()));
-    return AppendEntry(document, serialNumber, gaugeName);
+    if (count == 0)
+        return AppendEntry(document, serialNumber, gaugeName);
+    for (long i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> entry;
+        if (entries->get_item(i, &entry) != S_OK || !entry ||
+            !SetNameOf(document, entry.Get(), gaugeName))
+            return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -24,8 +24,9 @@ public:
     // replacing an earlier one; elements lacking either attribute are skipped. A missing or
     // malformed file leaves the assignments as they are.
     void Load();
-    // Changes the "Name" of each entry's "Vexa" element and appends elements for the others; a
-    // missing or malformed file is replaced by a new list first. Failures end the save quietly.
+    // Sets the "Name" of every element that holds an entry's serial number and appends "Vexa"
+    // elements for the others; a missing or malformed file is replaced by a new list first.
+    // Failures end the save quietly.
     void Save();
 
     // The gauge name assigned to the serial number, empty when there is none.

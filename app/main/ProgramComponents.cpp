@@ -2,6 +2,7 @@
 
 #include "app/contracts/HidPanel.h"
 #include "app/display/NuvexDisplayDevices.h"
+#include "pages/gauge/GaugePageFactory.h"
 #include "pages/joystick/OrvikPageFactories.h"
 #include "panels/PanelClass_Autopilot.h"
 #include "panels/PanelClass_Backlit.h"
@@ -16,6 +17,7 @@ DravikComponents ProgramComponents() {
     components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Radios>>());
     components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Switch>>());
     components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Backlit>>());
+    AddGaugePageFactory(components.pageFactories);
     AddOrvikPageFactories(components.pageFactories);
     components.displayDevices = std::make_unique<CNuvexDisplayDevices>();
     return components;

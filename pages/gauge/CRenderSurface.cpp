@@ -56,4 +56,5 @@ void CRenderSurface::PublishFrame() noexcept {
         return;
     const SendBufferLock locked(*this);
     std::memcpy(m_sendBuffer.get(), m_pixels, ImageBytes);
+    ++m_frameNumber;
 }

@@ -2,7 +2,6 @@
 // A gauge page's drawing surface: the 320 × 240 image and the copy of it handed to the device.
 
 #include "common/UniqueHandle.h"
-#include "common/UniqueHandle.h"
 
 #include <windows.h>
 
@@ -39,6 +38,9 @@ public:
 
         const BYTE* Data() const noexcept { return m_surface.m_sendBuffer.get(); }
         DWORD Size() const noexcept { return ImageBytes; }
+        // Counts the frames published so far: a sender compares it after its send to learn
+        // whether a newer frame came meanwhile.
+        DWORD FrameNumber() const noexcept { return m_surface.m_frameNumber; }
 
     private:
         CRenderSurface& m_surface;
@@ -69,4 +71,5 @@ private:
     HGDIOBJ m_previouslySelected = nullptr;
     BYTE* m_pixels = nullptr;
     std::unique_ptr<BYTE[]> m_sendBuffer;
+    DWORD m_frameNumber = 0;
 };

@@ -106,6 +106,18 @@ bool CStandinDeviceWriter::AppendLine(const std::wstring& folder, const StandinD
                           true);
 }
 
+bool CStandinDeviceWriter::WriteFrame(const std::wstring& folder, const StandinDeviceState& device,
+                                      DWORD page, DWORD index, DWORD frame) {
+    const auto found = device.pages.find(page);
+    if (found == device.pages.end())
+        return false;
+    const auto image = found->second.images.find(index);
+    return image != found->second.images.end() &&
+           WriteBitmap(BaseName(folder, device) +
+                           StandinFormat(L"-frame%04u-page%u.bmp", frame, page),
+                       image->second);
+}
+
 bool CStandinDeviceWriter::WriteBitmap(const std::wstring& path, const std::vector<BYTE>& pixels) {
     if (pixels.size() != kImageBytes)
         return false;

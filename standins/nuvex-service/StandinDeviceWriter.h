@@ -17,6 +17,9 @@ public:
     // One line of "<serial>-lines.log": "page <page> line <index>: <text>".
     static bool AppendLine(const std::wstring& folder, const StandinDeviceState& device, DWORD page,
                            DWORD line);
+    // The page's image as "<serial>-frame<NNNN>-page<page>.bmp", NNNN the frame number.
+    static bool WriteFrame(const std::wstring& folder, const StandinDeviceState& device, DWORD page,
+                           DWORD index, DWORD frame);
     // A bottom-up 320 x 240 image of 24-bit pixels as a BMP file.
     static bool WriteBitmap(const std::wstring& path, const std::vector<BYTE>& pixels);
 

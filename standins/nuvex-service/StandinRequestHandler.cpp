@@ -281,6 +281,7 @@ bool Apply(const StandinRequest& request, StandinDeviceState& device, StandinHan
         Page(device, ReadU32(p + 20))
             .images[ReadU32(p + 24)]
             .assign(p + 32, p + 32 + ReadU32(p + 28));
+        out.changedImage = std::make_pair(ReadU32(p + 20), ReadU32(p + 24));
         return true;
     case 8:
         Page(device, ReadU32(p + 20)).imageFiles[ReadU32(p + 24)] =

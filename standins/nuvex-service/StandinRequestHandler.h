@@ -14,8 +14,9 @@
 
 struct StandinHandledRequest {
     std::vector<BYTE> reply;
-    StandinDeviceState* shownChanged = nullptr;         // the device whose shown content changed
-    std::optional<std::pair<DWORD, DWORD>> changedLine; // page and line message 6 wrote
+    StandinDeviceState* shownChanged = nullptr;          // the device whose shown content changed
+    std::optional<std::pair<DWORD, DWORD>> changedLine;  // page and line message 6 wrote
+    std::optional<std::pair<DWORD, DWORD>> changedImage; // page and index message 7 wrote
 };
 
 class CStandinRequestHandler {

@@ -229,8 +229,12 @@ void CStandinService::OnRequest(const StandinTransfer& transfer,
         handled.reply = data->second;
     const bool reply = m_noReply.count(request.message) == 0;
     std::optional<StandinDeviceState> shown;
-    if (handled.shownChanged && !m_liveFolder.empty())
+    LiveChange change{handled.changedLine, handled.changedImage, 0};
+    if (handled.shownChanged && !m_liveFolder.empty()) {
         shown = *handled.shownChanged;
+        if (change.image)
+            change.frame = ++m_framesWritten[shown->config.serial];
+    }
     const std::wstring liveFolder = m_liveFolder;
     NotifyChanged();
     lock.unlock();
@@ -238,7 +242,7 @@ void CStandinService::OnRequest(const StandinTransfer& transfer,
     if (reply && !WriteTransfer(request.contextId, kTypeReply, request.message, handled.reply, 0))
         OutputDebugStringW(L"CStandinService - reply could not be written\n");
     if (shown)
-        WriteLiveOutput(liveFolder, *shown, handled.changedLine);
+        WriteLiveOutput(liveFolder, *shown, change);
 }
 
 bool CStandinService::WriteTransfer(DWORD contextId, BYTE type, DWORD message,
@@ -393,7 +397,7 @@ HRESULT CStandinService::DeviceRequest(const std::wstring& serial, DWORD message
         NotifyChanged();
     }
     if (shown)
-        WriteLiveOutput(liveFolder, *shown, std::nullopt);
+        WriteLiveOutput(liveFolder, *shown, LiveChange{});
     return SendRequest(message, body, kNotificationReplySize, nullptr, timeoutMs);
 }
 
@@ -539,8 +543,11 @@ void CStandinService::SetLiveOutputFolder(const std::wstring& folder) {
 }
 
 void CStandinService::WriteLiveOutput(const std::wstring& folder, const StandinDeviceState& device,
-                                      std::optional<std::pair<DWORD, DWORD>> changedLine) const {
+                                      const LiveChange& change) const {
     CStandinDeviceWriter::WriteDevice(folder, device);
-    if (changedLine)
-        CStandinDeviceWriter::AppendLine(folder, device, changedLine->first, changedLine->second);
+    if (change.line)
+        CStandinDeviceWriter::AppendLine(folder, device, change.line->first, change.line->second);
+    if (change.image)
+        CStandinDeviceWriter::WriteFrame(folder, device, change.image->first, change.image->second,
+                                         change.frame);
 }

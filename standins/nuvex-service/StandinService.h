@@ -171,8 +171,9 @@ public:
     // active page) and "<serial>-page<page>-<index>.bmp" for every 230400-byte image (24-bit,
     // 320 x 240, bottom-up). The folder must exist.
     bool WriteDeviceFiles(const std::wstring& folder) const;
-    // When not empty, the files are rewritten after every change of what a device shows, and
-    // every changed line is appended to "<serial>-lines.log".
+    // When not empty, the files are rewritten after every change of what a device shows, every
+    // changed line is appended to "<serial>-lines.log", and every image received is also kept
+    // as "<serial>-frame<NNNN>-page<page>.bmp", numbered from 1 per device in arrival order.
     void SetLiveOutputFolder(const std::wstring& folder);
 
 private:
@@ -199,8 +200,13 @@ private:
                           DWORD timeoutMs);
     StandinDeviceState* FindDevice(const std::wstring& serial);
     const StandinDeviceState* FindDevice(const std::wstring& serial) const;
+    struct LiveChange {
+        std::optional<std::pair<DWORD, DWORD>> line;  // page and line
+        std::optional<std::pair<DWORD, DWORD>> image; // page and index
+        DWORD frame = 0;                              // the image's number on its device
+    };
     void WriteLiveOutput(const std::wstring& folder, const StandinDeviceState& device,
-                         std::optional<std::pair<DWORD, DWORD>> changedLine) const;
+                         const LiveChange& change) const;
     void NotifyChanged(); // caller holds m_lock
 
     mutable std::mutex m_lock;
@@ -222,4 +228,5 @@ private:
     DWORD m_connectionCount = 0;
     std::optional<DWORD> m_clientTerminal;
     std::wstring m_liveFolder;
+    std::map<std::wstring, DWORD> m_framesWritten; // serial -> images kept as frames
 };

@@ -36,6 +36,7 @@ const Limits kVerticalSpeed = {-9900, 9900, false, 0, 0};
 const Limits kAirspeed = {0, 999, false, 0, 0};
 const Limits kFlapsIndex = {0, 4, false, 0, 0};
 const Limits kTrim = {-20, 20, false, 0, 0};
+const Limits kAltimeterSetting = {28.0, 31.0, false, 0, 0};
 
 struct Effect {
     const char* eventName;
@@ -124,6 +125,8 @@ const Effect kEffects[] = {
     {"AUTO_THROTTLE_ARM",          EffectKind::Toggle,        "AUTOPILOT THROTTLE ARM", "Bool", 0, nullptr},
     {"FLAPS_INCR",                 EffectKind::Step,          "FLAPS HANDLE INDEX", "number", +1, &kFlapsIndex},
     {"FLAPS_DECR",                 EffectKind::Step,          "FLAPS HANDLE INDEX", "number", -1, &kFlapsIndex},
+    {"ALTIMETER_SETTING_INC",      EffectKind::Step,          "ALTIMETER SETTING", "inHg", +0.01, &kAltimeterSetting},
+    {"ALTIMETER_SETTING_DEC",      EffectKind::Step,          "ALTIMETER SETTING", "inHg", -0.01, &kAltimeterSetting},
     {"ELEV_TRIM_UP",               EffectKind::Step,          "ELEVATOR TRIM POSITION", "degrees", +0.1, &kTrim},
     {"ELEV_TRIM_DN",               EffectKind::Step,          "ELEVATOR TRIM POSITION", "degrees", -0.1, &kTrim},
     {"GEAR_UP",                    EffectKind::Set,           "GEAR HANDLE POSITION", "Bool", 0, nullptr},

@@ -123,9 +123,10 @@ TEST_F(GaugeAssignmentsTest, SaveChangesOnlyTheNameOfAnExistingEntry) {
 }
 
 // Elements lacking "Serial" or "Name" are skipped when reading; the others, whatever their name,
-// are read in order, a later one replacing an earlier one. Saving finds only a "Vexa" element
-// that has a "Name": an entry whose element lacks it gets a new element at every save.
-TEST_F(GaugeAssignmentsTest, ReadsEveryChildAndAppendsWhereNoNamedVexaMatches) {
+// are read in order, a later one replacing an earlier one. Saving gives the name to every element
+// carrying the serial, one without "Name" included, so repeated saves add nothing and the file
+// reads back as saved.
+TEST_F(GaugeAssignmentsTest, SavesIntoEveryElementOfTheSerialAndNeverGrows) {
     Write("<VexaList><Vexa Serial=\"S\"/><Vexa Name=\"Nameless\"/><Vexa/>"
           "<Panel Serial=\"P\" Name=\"First\"/><Vexa Serial=\"P\" Name=\"Second\"/>"
           "<Vexa Serial=\"\" Name=\"Unread\"/></VexaList>");
@@ -136,26 +137,34 @@ TEST_F(GaugeAssignmentsTest, ReadsEveryChildAndAppendsWhereNoNamedVexaMatches) {
     EXPECT_EQ(assignments.Get(L""), L"Unread");
 
     assignments.Set(L"S", L"Clock");
+    assignments.Set(L"P", L"Fuel");
     assignments.Save();
     assignments.Save();
-    const std::vector<Entry> entries = Entries();
-    ASSERT_EQ(entries.size(), 9u);
-    EXPECT_EQ(entries[1], (Entry{L"Vexa", L"S", L"-"}));
-    EXPECT_EQ(entries[7], (Entry{L"Vexa", L"S", L"Clock"}));
-    EXPECT_EQ(entries[8], (Entry{L"Vexa", L"S", L"Clock"}));
-    EXPECT_EQ(entries[5], (Entry{L"Vexa", L"P", L"Second"}));
+    EXPECT_THAT(Entries(),
+                ElementsAre(Entry{L"VexaList", L"", L""}, Entry{L"Vexa", L"S", L"Clock"},
+                            Entry{L"Vexa", L"-", L"Nameless"}, Entry{L"Vexa", L"-", L"-"},
+                            Entry{L"Panel", L"P", L"Fuel"}, Entry{L"Vexa", L"P", L"Fuel"},
+                            Entry{L"Vexa", L"", L"Unread"}));
+    CGaugeAssignments reread(m_file.wstring());
+    reread.Load();
+    EXPECT_EQ(reread.Get(L"S"), L"Clock");
+    EXPECT_EQ(reread.Get(L"P"), L"Fuel");
 }
 
-TEST_F(GaugeAssignmentsTest, ForeignRootIsReadAndEverySaveAppendsToIt) {
+// A file whose root has another name is read as usual, and saving finds its entries there:
+// only a new serial adds an element, appended to that root.
+TEST_F(GaugeAssignmentsTest, ForeignRootKeepsItsEntries) {
     Write("<Panels><Vexa Serial=\"A\" Name=\"Compass\"/></Panels>");
     CGaugeAssignments assignments(m_file.wstring());
     assignments.Load();
     EXPECT_EQ(assignments.Get(L"A"), L"Compass");
+    assignments.Set(L"B", L"Clock");
     assignments.Save();
+    assignments.Set(L"A", L"Altimeter");
     assignments.Save();
     EXPECT_THAT(Entries(),
-                ElementsAre(Entry{L"Panels", L"", L""}, Entry{L"Vexa", L"A", L"Compass"},
-                            Entry{L"Vexa", L"A", L"Compass"}, Entry{L"Vexa", L"A", L"Compass"}));
+                ElementsAre(Entry{L"Panels", L"", L""}, Entry{L"Vexa", L"A", L"Altimeter"},
+                            Entry{L"Vexa", L"B", L"Clock"}));
 }
 
 TEST_F(GaugeAssignmentsTest, MalformedFileReadsEmptyAndIsReplacedByANewList) {
