@@ -127,8 +127,7 @@ bool CDeviceList::Connect() {
 }
 
 void CDeviceList::Disconnect() {
-    m_client->CancelAllTransfers();
-    m_client->Disconnect();
+    m_client->Disconnect(kRequestTimeoutMs);
 }
 
 bool CDeviceList::Send(DWORD dwMessage, const CMessageBuffer& body, CMessageBuffer& reply) {

@@ -49,6 +49,9 @@ public:
     void Enumerate(EnumerateCallback callback, void* context) const;
 
     bool Connect();
+    // Ends the connection: requests fail from the start of it, and it returns with no handler
+    // of the service's requests (and so no callback) running, within one request time-out and
+    // the reader's own bound.
     void Disconnect();
     // One request with the 5000 ms time-out; reply holds the reply's data. False when the
     // request was not answered.
