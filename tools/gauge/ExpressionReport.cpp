@@ -25,6 +25,32 @@ bool LooksLikeNumber(std::wstring_view token) {
     return digit;
 }
 
+// How a decimal or signed number is written in the language: "1.25" as "125 100 /", "-3" as
+// "3 /-/".
+std::wstring WrittenNumber(std::wstring_view token) {
+    const bool negative = token[0] == L'-';
+    if (token[0] == L'-' || token[0] == L'+')
+        token.remove_prefix(1);
+    std::wstring digits;
+    size_t decimals = 0;
+    bool afterPoint = false;
+    for (wchar_t ch : token) {
+        if (ch == L'.') {
+            afterPoint = true;
+            continue;
+        }
+        digits += ch;
+        decimals += afterPoint ? 1 : 0;
+    }
+    digits.erase(0, std::min(digits.find_first_not_of(L'0'), digits.size() - 1));
+    std::wstring written = digits;
+    if (decimals > 0)
+        written += L" 1" + std::wstring(decimals, L'0') + L" /";
+    if (negative)
+        written += L" /-/";
+    return written;
+}
+
 bool EqualsAny(std::wstring_view token, std::initializer_list<std::wstring_view> words) {
     for (std::wstring_view word : words) {
         if (token == word)
@@ -147,8 +173,8 @@ std::wstring IgnoredTokenHint(std::wstring_view token) {
         return L"comparisons are written &gt; &lt; &gt;= &lt;= (in the file &amp;gt; ...)";
     if (EqualsAny(token, {L"&&", L"||", L"!", L"and", L"or", L"not", L"&amp;&amp;"}))
         return L"there are no logical operators";
-    if (LooksLikeNumber(token))
-        return L"a number is digits only: write 0.5 as 1 2 / and -3 as 3 /-/";
+    if (LooksLikeNumber(token) && token.find(L'.') == token.rfind(L'.'))
+        return L"a number is digits only: write " + WrittenNumber(token);
     if (token.find_first_of(L"\t\r\n") != std::wstring_view::npos)
         return L"only blanks separate tokens, not tabs or line ends";
     if (EqualsAny(token, {L"if", L"els", L"else", L"{", L"}"}) || token.rfind(L"else{", 0) == 0)

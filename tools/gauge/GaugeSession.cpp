@@ -63,10 +63,8 @@ GaugeLoad CGaugeSession::Load(const GaugeSource& source, IGaugeFileObserver* obs
         if (!tempFolder.empty())
             DeleteFolder(tempFolder);
     }
-    if (!load.loaded && (builtInOnFailure || !load.named)) {
+    if (!load.loaded && (builtInOnFailure || !load.named))
         m_renderer.LoadDebugGauge(m_store);
-        load.builtIn = true;
-    }
     m_store.CopyReceivedToCurrent();
     return load;
 }

@@ -18,7 +18,6 @@ struct GaugeLoad {
     bool found = false;  // the gauge file was located (its cabinet extracted)
     bool loaded = false; // the reader accepted the file
     std::wstring gaugeFile;
-    bool builtIn = false; // the built-in gauge was added
 };
 
 class CGaugeSession {

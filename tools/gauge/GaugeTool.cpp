@@ -54,7 +54,7 @@ bool WriteImage(const std::wstring& path, const RgbImage& image) {
 }
 
 // One frame of the page on a fresh surface.
-bool DrawFrame(CGaugeSession& session, CRenderSurface& surface, RgbImage& image) {
+bool DrawPanelFrame(CGaugeSession& session, CRenderSurface& surface, RgbImage& image) {
     if (!surface.IsValid()) {
         Err().Line(L"DravikGauge: no drawing surface");
         return false;
@@ -72,7 +72,7 @@ int Render(const GaugeToolOptions& options, const GaugeSource& source) {
     ApplyPresses(session, options.presses);
     CRenderSurface surface;
     RgbImage image(0, 0);
-    if (!DrawFrame(session, surface, image) || !WriteImage(options.pngFile, image))
+    if (!DrawPanelFrame(session, surface, image) || !WriteImage(options.pngFile, image))
         return kFailed;
     Out().Line(L"wrote " + options.pngFile + L" (320 x 240)");
     if (options.bmpFile.empty())
@@ -141,7 +141,7 @@ int Sweep(const GaugeToolOptions& options, const GaugeSource& source) {
             Err().Line(L"DravikGauge: " + problem);
         CRenderSurface surface;
         RgbImage frame(0, 0);
-        if (!DrawFrame(session, surface, frame))
+        if (!DrawPanelFrame(session, surface, frame))
             return kFailed;
         sheet.Place(i, frame, options.sweepVariable.text + L" = " + FormatNumber(value.value));
     }

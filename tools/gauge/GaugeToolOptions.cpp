@@ -246,8 +246,9 @@ const wchar_t* UsageText() {
       What the gauge reader understood and passed over; exit code 1 when the gauge does
       not load.
   DravikGauge eval EXPRESSION [gauge] [values]
-      The expression's result and the stack after every token. Without a gauge, the
-      expression's variables are registered as a shift or rotation registers them.
+      The expression's result and the stack after every token (--expr EXPRESSION for one
+      that starts with --). Without a gauge, the expression's variables are registered as a
+      shift or rotation registers them.
   DravikGauge sweep --var VARIABLE --from X --to Y --steps N [gauge] [values] [presses]
                     [--out FILE.png]
       N frames with the variable going from X to Y, on one contact sheet (default
