@@ -4,13 +4,14 @@
 #include "pages/gauge/ExpressionToken.h"
 #include "pages/gauge/GaugeVariables.h"
 #include "pages/gauge/OperandStack.h"
+#include "pages/gauge/TokenWalk.h"
 
 namespace {
 
 // A block runs in a context of its own on the same store, with a fresh stack.
 float EvaluateBlock(CExpressionContext& context, std::wstring_view token) {
     std::wstring_view block = BlockText(token);
-    CExpressionContext inner(context.Store());
+    CExpressionContext inner(context.Store(), context.Observer(), context.Depth() + 1);
     return Evaluate(inner, block.data(), block.size());
 }
 
@@ -52,8 +53,8 @@ void RunOperator(TokenKind kind, Operation operation, OperandStack& stack) {
     }
 }
 
-void RunToken(CExpressionContext& context, OperandStack& stack, std::wstring_view token) {
-    ClassifiedToken classified = ClassifyToken(token);
+void RunToken(CExpressionContext& context, OperandStack& stack, std::wstring_view token,
+              ClassifiedToken classified) {
     switch (classified.kind) {
     case TokenKind::Number:
         stack.Push(NumberValue(token));
@@ -103,8 +104,12 @@ float Evaluate(CExpressionContext& context, const wchar_t* text, size_t length) 
     OperandStack stack;
     ExpressionScanner scanner(text, length);
     std::wstring_view token;
-    while (scanner.Next(token))
-        RunToken(context, stack, token);
+    while (scanner.Next(token)) {
+        const ClassifiedToken classified = ClassifyToken(token);
+        RunToken(context, stack, token, classified);
+        if (IEvaluationObserver* observer = context.Observer())
+            observer->OnToken(token, classified.kind, stack.Values(), context.Depth());
+    }
     return stack.Empty() ? 0.0f : stack.Top();
 }
 
@@ -114,23 +119,11 @@ float Evaluate(GaugeVariables& store, std::wstring_view expression) {
 }
 
 void RegisterVariables(GaugeVariables& store, const wchar_t* text, size_t length) {
-    ExpressionScanner scanner(text, length);
-    std::wstring_view token;
-    while (scanner.Next(token)) {
-        switch (ClassifyToken(token).kind) {
-        case TokenKind::Variable: {
-            VariableReference variable = ParseVariableToken(token);
-            store.AddVariable(variable.letter, variable.name, variable.units);
-            break;
-        }
-        case TokenKind::If:
-        case TokenKind::Else: {
-            std::wstring_view block = BlockText(token);
-            RegisterVariables(store, block.data(), block.size());
-            break;
-        }
-        default:
-            break;
-        }
-    }
+    auto registerVariable = [&store](std::wstring_view token, ClassifiedToken classified, int) {
+        if (classified.kind != TokenKind::Variable)
+            return;
+        const VariableReference variable = ParseVariableToken(token);
+        store.AddVariable(variable.letter, variable.name, variable.units);
+    };
+    WalkTokens(text, length, registerVariable);
 }

@@ -9,4 +9,5 @@
 struct GaugeAction {
     std::wstring script;
     DWORD clientEventId = 0; // 0: none
+    std::wstring eventName;  // the simulator event that clientEventId was mapped from
 };

@@ -22,6 +22,7 @@ CGaugeBitmap::CGaugeBitmap() : m_header(TopDownHeader(0, 0)) {}
 bool CGaugeBitmap::Load(const wchar_t* path, float axisX, float axisY, bool alpha) {
     if (m_bitmap || path == nullptr)
         return false;
+    m_path = path;
     const UniqueGdiObject<HBITMAP> loaded(
         static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     BITMAP source{};

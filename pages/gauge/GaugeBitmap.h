@@ -23,6 +23,9 @@ public:
     static std::wstring PathIn(const std::wstring& folder, const wchar_t* name);
 
     bool IsLoaded() const { return static_cast<bool>(m_bitmap); }
+    // The file this bitmap was last asked to load while it held no image, loaded or not: tools
+    // name the images a gauge lacks with it.
+    const std::wstring& Path() const { return m_path; }
     HBITMAP Handle() const { return m_bitmap.get(); }
     const BITMAP& Description() const { return m_description; }
     const BITMAPINFOHEADER& Header() const { return m_header; }
@@ -35,6 +38,7 @@ public:
 
 private:
     UniqueGdiObject<HBITMAP> m_bitmap;
+    std::wstring m_path;
     BITMAP m_description{};
     BITMAPINFOHEADER m_header{};
     uint32_t* m_pixels = nullptr;

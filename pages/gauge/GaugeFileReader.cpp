@@ -96,27 +96,11 @@ ClampedExpression OlderValue(const CXmlElement& value) {
     return result;
 }
 
-// A newer "Expression": "Minimum", "Maximum" and "Script" children.
-ClampedExpression NewerExpression(const CXmlElement& expression) {
-    ClampedExpression result;
-    for (const auto& child : expression.children) {
-        if (Is(*child, L"Minimum")) {
-            result.hasMinimum = true;
-            result.minimum = ToFloat(child->text.c_str());
-        } else if (Is(*child, L"Maximum")) {
-            result.hasMaximum = true;
-            result.maximum = ToFloat(child->text.c_str());
-        } else if (Is(*child, L"Script")) {
-            result.expression = child->text;
-        }
-    }
-    return result;
-}
-
 } // namespace
 
-CGaugeFileReader::CGaugeFileReader(CGaugeRenderer& renderer, GaugeVariables& store)
-    : m_renderer(renderer), m_store(store) {}
+CGaugeFileReader::CGaugeFileReader(CGaugeRenderer& renderer, GaugeVariables& store,
+                                   IGaugeFileObserver* observer)
+    : m_renderer(renderer), m_store(store), m_observer(observer) {}
 
 bool CGaugeFileReader::Read(const wchar_t* path) {
     std::unique_ptr<CXmlElement> root;
@@ -124,6 +108,8 @@ bool CGaugeFileReader::Read(const wchar_t* path) {
         DebugTrace(L"Unable to Read Gauge File");
         return false;
     }
+    if (root && m_observer)
+        m_observer->OnRoot(*root);
     if (root && Is(*root, L"Gauge")) {
         const wchar_t* name = root->GetAttribute(L"Name");
         m_renderer.m_gaugeName = name != nullptr ? name : L"";
@@ -135,9 +121,13 @@ bool CGaugeFileReader::Read(const wchar_t* path) {
         for (const auto& child : root->children) {
             if (Is(*child, L"SimGauge.Gauge"))
                 ReadNewerGauge(*child);
+            else
+                PassOver(*child);
         }
         return true;
     }
+    if (root)
+        PassOver(*root, PassedOver::FailsLoad);
     DebugTrace(L"Invalid Node Parsing Gauge File");
     return false;
 }
@@ -158,6 +148,7 @@ bool CGaugeFileReader::ReadOlderGauge(const CXmlElement& root) {
         } else if (Is(*child, L"Mouse")) {
             ReadOlderMouse(*child);
         } else {
+            PassOver(*child, PassedOver::FailsLoad);
             result = false; // the rest of the file is still read
         }
     }
@@ -192,10 +183,13 @@ void CGaugeFileReader::ReadOlderElement(const CXmlElement& node, CGaugeElement& 
         } else if (Is(*child, L"MaskImage")) {
             const auto [axisX, axisY] = OlderAxis(*child);
             element.SetMask(ImagePath(*child), ScaledX(axisX), ScaledY(axisY));
+            PassOverChildrenBut(*child, {L"Axis"});
         } else if (Is(*child, L"Image")) {
             for (const auto& part : child->children) {
                 if (Is(*part, L"Nonlinearity"))
                     ReadNonlinearity(*part, element);
+                else if (!Is(*part, L"Axis"))
+                    PassOver(*part);
             }
             const auto [axisX, axisY] = OlderAxis(*child);
             const wchar_t* alpha = child->GetAttribute(L"Alpha");
@@ -205,6 +199,8 @@ void CGaugeFileReader::ReadOlderElement(const CXmlElement& node, CGaugeElement& 
             ReadOlderShift(*child, element);
         } else if (Is(*child, L"Rotate")) {
             ReadOlderRotation(*child, element);
+        } else {
+            PassOver(*child); // "Select" among them
         }
     }
 }
@@ -218,6 +214,8 @@ void CGaugeFileReader::ReadOlderShift(const CXmlElement& node, CGaugeElement& el
                                   ScaledY(FloatAttribute(*child, L"Y")));
         } else if (Is(*child, L"Nonlinearity")) {
             ReadNonlinearity(*child, element);
+        } else {
+            PassOver(*child); // "Failures" among them
         }
     }
 }
@@ -228,13 +226,17 @@ void CGaugeFileReader::ReadOlderRotation(const CXmlElement& node, CGaugeElement&
             element.SetRotation(OlderValue(*child));
         else if (Is(*child, L"Nonlinearity"))
             ReadNonlinearity(*child, element);
+        else
+            PassOver(*child);
     }
 }
 
 void CGaugeFileReader::ReadNonlinearity(const CXmlElement& node, CGaugeElement& element) {
     for (const auto& item : node.children) {
-        if (!Is(*item, L"Item"))
+        if (!Is(*item, L"Item")) {
+            PassOver(*item);
             continue;
+        }
         const float value = FloatAttribute(*item, L"Value");
         if (const wchar_t* degrees = item->GetAttribute(L"Degrees"))
             element.AddPointByDegrees(value, ToFloat(degrees));
@@ -248,12 +250,16 @@ void CGaugeFileReader::ReadNonlinearity(const CXmlElement& node, CGaugeElement& 
 void CGaugeFileReader::ReadOlderMouse(const CXmlElement& node) {
     bool accepted = true;
     for (const auto& area : node.children) {
-        if (!Is(*area, L"Area"))
+        if (!Is(*area, L"Area")) {
+            PassOver(*area);
             continue;
+        }
         CMouseArea mouseArea;
         for (const auto& inner : area->children) {
-            if (!Is(*inner, L"Area"))
+            if (!Is(*inner, L"Area")) {
+                PassOver(*inner);
                 continue;
+            }
             GaugeAction action;
             bool up = false;
             if (ReadOlderAction(*inner, action, up))
@@ -272,18 +278,24 @@ bool CGaugeFileReader::ReadOlderAction(const CXmlElement& node, GaugeAction& act
     for (const auto& child : node.children) {
         if (Is(*child, L"Cursor")) {
             const wchar_t* type = child->GetAttribute(L"Type");
-            if (type != nullptr)
+            if (type != nullptr) {
                 up = EqualsNoCase(type, L"UpArrow");
-            else
+            } else {
+                PassOver(*child, PassedOver::DropsMouseAreas);
                 succeeded = false;
+            }
         } else if (Is(*child, L"Click")) {
             if (const wchar_t* event = child->GetAttribute(L"Event")) {
                 action.clientEventId = MapEvent(event);
+                action.eventName = event;
                 action.script.clear();
             } else {
                 action.clientEventId = 0;
+                action.eventName.clear();
                 action.script = child->text;
             }
+        } else {
+            PassOver(*child);
         }
     }
     return succeeded;
@@ -301,6 +313,8 @@ void CGaugeFileReader::ReadNewerGauge(const CXmlElement& gauge) {
             m_renderer.m_elements.push_back(std::move(element));
         } else if (Is(*child, L"MouseArea")) {
             ReadNewerMouse(*child);
+        } else {
+            PassOver(*child); // "FloatPosition" among them: it is read and not used
         }
     }
 }
@@ -315,13 +329,17 @@ void CGaugeFileReader::ReadNewerElement(const CXmlElement& node, CGaugeElement& 
         } else if (Is(*child, L"MaskImage")) {
             const auto [axisX, axisY] = NewerAxis(*child);
             element.SetMask(ImagePath(*child), axisX, axisY);
+            PassOverChildrenBut(*child, {L"Axis"});
         } else if (Is(*child, L"Image")) {
             const auto [axisX, axisY] = NewerAxis(*child);
             element.SetImage(ImagePath(*child), axisX, axisY, false);
+            PassOverChildrenBut(*child, {L"Axis"});
         } else if (Is(*child, L"Shift")) {
             ReadNewerShift(*child, element);
         } else if (Is(*child, L"Rotation")) {
             ReadNewerRotation(*child, element);
+        } else {
+            PassOver(*child); // "Select" among them
         }
     }
 }
@@ -332,7 +350,9 @@ void CGaugeFileReader::ReadNewerShift(const CXmlElement& node, CGaugeElement& el
             const auto [x, y] = TwoNumbers(child->text);
             element.SetShiftScale(x, y);
         } else if (Is(*child, L"Expression")) {
-            element.SetShift(NewerExpression(*child));
+            element.SetShift(ReadNewerExpression(*child));
+        } else {
+            PassOver(*child);
         }
     }
 }
@@ -340,20 +360,45 @@ void CGaugeFileReader::ReadNewerShift(const CXmlElement& node, CGaugeElement& el
 void CGaugeFileReader::ReadNewerRotation(const CXmlElement& node, CGaugeElement& element) {
     for (const auto& child : node.children) {
         if (Is(*child, L"Expression"))
-            element.SetRotation(NewerExpression(*child));
+            element.SetRotation(ReadNewerExpression(*child));
+        else
+            PassOver(*child);
     }
+}
+
+// "Minimum", "Maximum" and "Script" children.
+ClampedExpression CGaugeFileReader::ReadNewerExpression(const CXmlElement& node) const {
+    ClampedExpression result;
+    for (const auto& child : node.children) {
+        if (Is(*child, L"Minimum")) {
+            result.hasMinimum = true;
+            result.minimum = ToFloat(child->text.c_str());
+        } else if (Is(*child, L"Maximum")) {
+            result.hasMaximum = true;
+            result.maximum = ToFloat(child->text.c_str());
+        } else if (Is(*child, L"Script")) {
+            result.expression = child->text;
+        } else {
+            PassOver(*child);
+        }
+    }
+    return result;
 }
 
 // Areas are the "MouseArea" children of the gauge's "MouseArea", actions theirs. Every action is
 // accepted in this schema.
 void CGaugeFileReader::ReadNewerMouse(const CXmlElement& node) {
     for (const auto& area : node.children) {
-        if (!Is(*area, L"MouseArea"))
+        if (!Is(*area, L"MouseArea")) {
+            PassOver(*area);
             continue;
+        }
         CMouseArea mouseArea;
         for (const auto& inner : area->children) {
-            if (!Is(*inner, L"MouseArea"))
+            if (!Is(*inner, L"MouseArea")) {
+                PassOver(*inner);
                 continue;
+            }
             GaugeAction action;
             bool up = false;
             ReadNewerAction(*inner, action, up);
@@ -373,16 +418,40 @@ void CGaugeFileReader::ReadNewerAction(const CXmlElement& node, GaugeAction& act
                 if (Is(*click, L"Script")) {
                     action.script = click->text;
                     action.clientEventId = 0;
+                    action.eventName.clear();
                 } else if (Is(*click, L"KeyEvent")) {
                     action.clientEventId = MapEvent(click->text);
+                    action.eventName = click->text;
                     action.script.clear();
+                } else {
+                    PassOver(*click);
                 }
             }
+        } else {
+            PassOver(*child);
         }
     }
 }
 
 // Helpers --------------------------------------------------------------------------------------
+
+void CGaugeFileReader::PassOver(const CXmlElement& node, PassedOver reason) const {
+    if (m_observer)
+        m_observer->OnPassedOver(node, reason);
+}
+
+void CGaugeFileReader::PassOverChildrenBut(const CXmlElement& node,
+                                           std::initializer_list<const wchar_t*> used) const {
+    if (!m_observer)
+        return;
+    for (const auto& child : node.children) {
+        bool isUsed = false;
+        for (const wchar_t* name : used)
+            isUsed = isUsed || Is(*child, name);
+        if (!isUsed)
+            PassOver(*child);
+    }
+}
 
 std::unique_ptr<CGaugeElement> CGaugeFileReader::NewElement() const {
     return std::make_unique<CGaugeElement>(m_renderer.m_background.Width(),

@@ -7,15 +7,21 @@
 
 #include "app/xml/XmlElement.h"
 #include "pages/gauge/GaugeAction.h"
+#include "pages/gauge/GaugeFileObserver.h"
+
+#include <initializer_list>
 
 class CGaugeElement;
+struct ClampedExpression;
 class CGaugeRenderer;
 class GaugeVariables;
 
 class CGaugeFileReader {
 public:
-    // Shift and rotation expressions are registered with `store` as they are read.
-    CGaugeFileReader(CGaugeRenderer& renderer, GaugeVariables& store);
+    // Shift and rotation expressions are registered with `store` as they are read. `observer`,
+    // when given, hears of the root and of every element passed over.
+    CGaugeFileReader(CGaugeRenderer& renderer, GaugeVariables& store,
+                     IGaugeFileObserver* observer = nullptr);
 
     // The result of CGaugeRenderer::LoadFromFile.
     bool Read(const wchar_t* path);
@@ -34,8 +40,14 @@ private:
     void ReadNewerElement(const CXmlElement& node, CGaugeElement& element);
     void ReadNewerShift(const CXmlElement& node, CGaugeElement& element);
     void ReadNewerRotation(const CXmlElement& node, CGaugeElement& element);
+    ClampedExpression ReadNewerExpression(const CXmlElement& node) const;
     void ReadNewerMouse(const CXmlElement& node);
     void ReadNewerAction(const CXmlElement& node, GaugeAction& action, bool& up);
+
+    void PassOver(const CXmlElement& node, PassedOver reason = PassedOver::Unused) const;
+    // Every child of `node` whose name is none of `used`.
+    void PassOverChildrenBut(const CXmlElement& node,
+                             std::initializer_list<const wchar_t*> used) const;
 
     // A new element on the page's store, its layer the size of the background loaded so far.
     std::unique_ptr<CGaugeElement> NewElement() const;
@@ -47,4 +59,5 @@ private:
 
     CGaugeRenderer& m_renderer;
     GaugeVariables& m_store;
+    IGaugeFileObserver* m_observer;
 };

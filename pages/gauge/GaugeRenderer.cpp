@@ -84,8 +84,10 @@ bool CGaugeRenderer::LoadDebugGauge(GaugeVariables& store) {
     m_elements.push_back(std::move(knob));
 
     // The panel's Up input lowers Var1 down to -30, its Down input raises it up to 30.
-    m_mouseAreas.push_back({{L"(G:Var1) 1 - 30 /-/ max d (&gt;G:Var1)", 0},
-                            {L"(G:Var1) 1 + 30 min d (&gt;G:Var1)", 0}});
+    CMouseArea knobInputs;
+    knobInputs.up.script = L"(G:Var1) 1 - 30 /-/ max d (&gt;G:Var1)";
+    knobInputs.down.script = L"(G:Var1) 1 + 30 min d (&gt;G:Var1)";
+    m_mouseAreas.push_back(std::move(knobInputs));
     return true;
 }
 

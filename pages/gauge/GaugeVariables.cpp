@@ -55,12 +55,16 @@ void GaugeVariables::AddVariable(wchar_t letter, std::wstring_view name, std::ws
     ++m_count;
 }
 
-int GaugeVariables::ValueSlot(std::wstring_view name, std::wstring_view units) const {
+int GaugeVariables::DatumId(std::wstring_view name, std::wstring_view units) const {
     auto entry = m_simulatorIndex.find(SimulatorKey{name, units});
-    if (entry == m_simulatorIndex.end() || !m_current ||
-        static_cast<size_t>(entry->second) >= m_valueSlots)
+    return entry == m_simulatorIndex.end() ? -1 : entry->second;
+}
+
+int GaugeVariables::ValueSlot(std::wstring_view name, std::wstring_view units) const {
+    const int datum = DatumId(name, units);
+    if (datum < 0 || !m_current || static_cast<size_t>(datum) >= m_valueSlots)
         return -1;
-    return entry->second;
+    return datum;
 }
 
 float GaugeVariables::GetValue(wchar_t letter, std::wstring_view name, std::wstring_view units) {

@@ -46,6 +46,8 @@ public:
 
     // Registered simulator variables; also the next datum id.
     int Count() const { return m_count; }
+    // The datum id of a registered simulator variable, or -1 when it was never registered.
+    int DatumId(std::wstring_view name, std::wstring_view units) const;
 
     // The value arrays, one float per simulator variable in datum-id order. They hold Count()
     // values after RegisterExpression; a variable added by AddVariable alone has no slot until

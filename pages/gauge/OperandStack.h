@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 #include <vector>
 
 class OperandStack {
@@ -16,6 +17,8 @@ public:
     bool Empty() const { return m_size == 0; }
     size_t Size() const { return m_size; }
     float Top() const { return m_values[m_size - 1]; }
+    // Bottom first.
+    std::span<const float> Values() const { return {m_values, m_size}; }
 
     void Push(float value) {
         if (m_size == m_capacity)

@@ -35,15 +35,28 @@ std::wstring EnvironmentBlock(const std::vector<std::pair<std::wstring, std::wst
 std::optional<DWORD>
 RunProgram(const std::wstring& program, const std::wstring& arguments,
            const std::wstring& workingFolder,
-           const std::vector<std::pair<std::wstring, std::wstring>>& environment, DWORD timeoutMs) {
+           const std::vector<std::pair<std::wstring, std::wstring>>& environment, DWORD timeoutMs,
+           const std::wstring& outputFile) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     std::wstring block = EnvironmentBlock(environment);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    UniqueFile output;
+    if (!outputFile.empty()) {
+        SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+        output.reset(CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output)
+            return std::nullopt;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output.get();
+        startup.hStdError = output.get();
+    }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, block.data(), workingFolder.c_str(), &startup,
-                        &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                        output ? TRUE : FALSE, CREATE_UNICODE_ENVIRONMENT, block.data(),
+                        workingFolder.c_str(), &startup, &info))
         return std::nullopt;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);

@@ -1,0 +1,155 @@
+#include "tools/gauge/GaugeSession.h"
+
+#include "common/StringCompare.h"
+#include "pages/gauge/ExpressionEngine.h"
+#include "pages/gauge/GaugeFileLocation.h"
+#include "pages/gauge/GaugeFileReader.h"
+#include "pages/gauge/TempFolder.h"
+#include "tools/gauge/ToolText.h"
+
+#include <cwctype>
+
+namespace {
+
+// The tool runs without a simulator: no client library is loaded, so every simulator call
+// answers E_NOTIMPL, as it does for the program when the library is missing.
+constexpr const wchar_t* kNoSimulator = L"DravikGauge runs without a simulator.dll";
+
+// A number of the pages file: decimal, or hexadecimal after "0x"; leading blanks skipped, the
+// first character that does not fit ends it; no digit gives 0.
+DWORD ConfigurationNumber(const wchar_t* text) {
+    while (*text == L' ' || *text == L'\t' || *text == L'\n')
+        ++text;
+    DWORD value = 0;
+    const size_t length = wcslen(text);
+    if (length > 2 && (text[1] == L'x' || text[1] == L'X')) {
+        for (const wchar_t* digit = text + 2; std::iswxdigit(*digit); ++digit) {
+            const wchar_t ch = static_cast<wchar_t>(std::towlower(*digit));
+            value = value * 16 + static_cast<DWORD>(ch <= L'9' ? ch - L'0' : ch - L'a' + 10);
+        }
+        return value;
+    }
+    for (const wchar_t* digit = text; *digit >= L'0' && *digit <= L'9'; ++digit)
+        value = value * 10 + static_cast<DWORD>(*digit - L'0');
+    return value;
+}
+
+DWORD ConfigurationNumber(const CXmlElement& element, const wchar_t* name, DWORD absent) {
+    const wchar_t* text = element.GetAttribute(name);
+    return text ? ConfigurationNumber(text) : absent;
+}
+
+} // namespace
+
+CGaugeSession::CGaugeSession()
+    : m_simConnect(kNoSimulator), m_store(m_simConnect), m_renderer(m_simConnect) {
+    m_store.SetDataDefinitionId(m_simConnect.NextDefineId());
+}
+
+GaugeLoad CGaugeSession::Load(const GaugeSource& source, IGaugeFileObserver* observer,
+                              bool builtInOnFailure) {
+    GaugeLoad load;
+    load.named = source.Element() != nullptr;
+    if (load.named) {
+        const PageConfiguration location{source.LocationElement()};
+        std::wstring tempFolder;
+        load.found = FindGaugeFile(&location, load.gaugeFile, tempFolder);
+        if (load.found) {
+            load.loaded =
+                CGaugeFileReader(m_renderer, m_store, observer).Read(load.gaugeFile.c_str());
+            AddButtonLabels(*source.Element());
+        }
+        // The images are in memory now; the extracted copy goes, as the page deletes it.
+        if (!tempFolder.empty())
+            DeleteFolder(tempFolder);
+    }
+    if (!load.loaded && (builtInOnFailure || !load.named))
+        m_renderer.LoadDebugGauge(m_store);
+    m_store.CopyReceivedToCurrent();
+    return load;
+}
+
+void CGaugeSession::AddButtonLabels(const CXmlElement& element) {
+    for (const auto& child : element.children) {
+        if (!EqualsNoCase(child->name.c_str(), L"Button"))
+            continue;
+        const wchar_t* id = child->GetAttribute(L"Id");
+        const wchar_t* name = child->GetAttribute(L"Name");
+        const wchar_t* event = child->GetAttribute(L"Event");
+        if (!id || !name || !event)
+            continue;
+        m_renderer.AddButtonLabel(static_cast<int>(ConfigurationNumber(id)), name, event,
+                                  static_cast<int>(ConfigurationNumber(*child, L"Bold", 400)),
+                                  ConfigurationNumber(*child, L"RGB", 0xFFFFFF));
+    }
+}
+
+std::wstring CGaugeSession::SetValue(const VariableValue& value) {
+    const VariableName& variable = value.variable;
+    if (!GaugeVariables::IsSimulatorLetter(variable.letter)) {
+        m_store.SetValue(variable.letter, variable.name, variable.units, value.value);
+        return {};
+    }
+    const int datum = m_store.DatumId(variable.name, variable.units);
+    if (datum < 0 || static_cast<size_t>(datum) >= m_store.ReceivedValues().size())
+        return Quoted(variable.text) +
+               L" is not registered by the gauge: only shift and rotation expressions register "
+               L"simulator variables, so on the panel it reads 0";
+    m_store.ReceivedValues()[static_cast<size_t>(datum)] = value.value;
+    m_store.CurrentValues()[static_cast<size_t>(datum)] = value.value;
+    return {};
+}
+
+std::wstring CGaugeSession::Press(const ButtonPress& press) {
+    const std::vector<CMouseArea>& areas = m_renderer.MouseAreas();
+    switch (press.input) {
+    case ButtonPress::Input::Up:
+    case ButtonPress::Input::Down: {
+        if (areas.empty())
+            return L"the gauge has no mouse area: nothing";
+        const bool up = press.input == ButtonPress::Input::Up;
+        return Perform(up ? areas[0].up : areas[0].down,
+                       up ? L"up action of mouse area 1" : L"down action of mouse area 1");
+    }
+    case ButtonPress::Input::Left:
+    case ButtonPress::Input::Right: {
+        if (areas.size() < 2)
+            return L"the gauge has no second mouse area: nothing";
+        const bool left = press.input == ButtonPress::Input::Left;
+        return Perform(left ? areas[1].up : areas[1].down,
+                       left ? L"up action of mouse area 2" : L"down action of mouse area 2");
+    }
+    case ButtonPress::Input::Label:
+        break;
+    }
+    for (const ButtonLabel& label : m_renderer.ButtonLabels()) {
+        if (label.buttonNumber != press.labelNumber)
+            continue;
+        m_renderer.TriggerButtonLabel(press.labelNumber);
+        return L"label " + Quoted(label.text) + L" transmits the simulator event " +
+               label.eventName + L" (no simulator here: nothing changes)";
+    }
+    return L"no label for button " + std::to_wstring(press.labelNumber) + L": nothing";
+}
+
+std::wstring CGaugeSession::Perform(const GaugeAction& action, const wchar_t* what) {
+    if (action.clientEventId != 0) {
+        m_simConnect.TransmitClientEvent(0, action.clientEventId, 0, 1, 0);
+        return std::wstring(what) + L" transmits the simulator event " + action.eventName +
+               L" (no simulator here: nothing changes)";
+    }
+    if (action.script.empty())
+        return std::wstring(what) + L" is empty: nothing";
+    const float result = Evaluate(m_store, action.script);
+    return std::wstring(what) + L" runs " + Quoted(action.script) + L", result " +
+           FormatNumber(result);
+}
+
+void CGaugeSession::DrawFrame(CRenderSurface& surface) {
+    m_store.CopyReceivedToCurrent();
+    {
+        const CRenderSurface::Selection selected = surface.SelectSection();
+        m_renderer.Render(surface.DeviceContext());
+    }
+    surface.PublishFrame();
+}
