@@ -214,6 +214,14 @@ void CDravik::OnFinalize() {
 }
 
 void CDravik::DeletePages() {
+    // A notification still inside a page after the bounded wait means the library did not keep its
+    // own time-out: the pages are then left alive rather than freed under it.
+    if (m_displayDevices && !m_displayDevices->DetachPages()) {
+        for (auto& entry : m_pages)
+            (void)entry.second.release();
+        m_pages.clear();
+        return;
+    }
     for (auto& entry : m_pages)
         entry.second.reset();
     m_pages.clear();
