@@ -248,7 +248,7 @@ void CDravik::OnSimObjectData(DWORD requestId, const void* data, DWORD size) {
     if (page != m_pages.end())
         page->second->OnSimRecieveData(data, size);
     for (const std::unique_ptr<IHidPanel>& panel : m_panels)
-        panel->OnSimRecieveData(requestId, data);
+        panel->OnSimRecieveData(requestId, data, size);
 }
 
 LRESULT CDravik::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
