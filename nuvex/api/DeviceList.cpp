@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -54,15 +55,7 @@ DWORD CDeviceList::RecieveMessage(PipeSourceToken, DWORD dwMessage, DWORD cbIn, 
             result = OnDeviceRemoved(data);
             break;
         default:
-            if (const auto record = FindById(data)) {
-                if (dwMessage == kMessageSoftButtons)
-                    record->NotifySoftButtons(ReadDword(data, 20));
-                else
-                    record->NotifyPage(ReadDword(data, 16), ReadDword(data, 20) == 1);
-                result = S_OK;
-            } else {
-                result = E_HANDLE;
-            }
+            result = OnNotification(dwMessage, data);
             break;
         }
     }
@@ -71,31 +64,61 @@ DWORD CDeviceList::RecieveMessage(PipeSourceToken, DWORD dwMessage, DWORD cbIn, 
 }
 
 HRESULT CDeviceList::OnDeviceArrived(const BYTE* body) {
-    std::lock_guard lock(m_lock);
-    const DeviceId id = ReadId(body);
-    if (m_byId.find(id) != m_byId.end())
-        return E_HANDLE;
-    std::shared_ptr<CDeviceRecord> record(new (std::nothrow) CDeviceRecord(body));
-    if (!record)
-        return E_OUTOFMEMORY;
-    m_byId[id] = record;
-    m_byHandle[reinterpret_cast<UINT_PTR>(record->Handle())] = record;
-    if (m_deviceCallback != nullptr)
-        m_deviceCallback(record->Handle(), 1, m_deviceContext);
+    std::lock_guard announcements(m_announcementLock);
+    std::shared_ptr<CDeviceRecord> record;
+    DeviceCallback callback = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        const DeviceId id = ReadId(body);
+        if (m_byId.find(id) != m_byId.end())
+            return E_HANDLE;
+        const auto handle = reinterpret_cast<NuvexDevice>(++m_lastHandle);
+        record.reset(new (std::nothrow) CDeviceRecord(body, handle));
+        if (!record)
+            return E_OUTOFMEMORY;
+        m_byId[id] = record;
+        m_byHandle[reinterpret_cast<UINT_PTR>(handle)] = record;
+        callback = m_deviceCallback;
+        context = m_deviceContext;
+    }
+    if (callback != nullptr)
+        callback(record->Handle(), 1, context);
     return S_OK;
 }
 
 HRESULT CDeviceList::OnDeviceRemoved(const BYTE* body) {
+    std::lock_guard announcements(m_announcementLock);
+    std::shared_ptr<CDeviceRecord> record;
+    DeviceCallback callback = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        const auto found = m_byId.find(ReadId(body));
+        if (found == m_byId.end())
+            return E_HANDLE;
+        record = found->second;
+        callback = m_deviceCallback;
+        context = m_deviceContext;
+    }
+    record->BeginRemoval();
+    // Still registered while the callback runs: the departing handle still works there.
+    if (callback != nullptr)
+        callback(record->Handle(), 0, context);
     std::lock_guard lock(m_lock);
-    const auto found = m_byId.find(ReadId(body));
-    if (found == m_byId.end())
-        return E_HANDLE;
-    const std::shared_ptr<CDeviceRecord> record = found->second;
-    if (m_deviceCallback != nullptr)
-        m_deviceCallback(record->Handle(), 0, m_deviceContext);
     m_byHandle.erase(reinterpret_cast<UINT_PTR>(record->Handle()));
     m_byId.erase(record->Id());
     return S_OK;
+}
+
+HRESULT CDeviceList::OnNotification(DWORD dwMessage, const BYTE* body) {
+    const std::shared_ptr<CDeviceRecord> record = FindById(body);
+    if (!record)
+        return E_HANDLE;
+    const bool told = dwMessage == kMessageSoftButtons
+                          ? record->NotifySoftButtons(ReadDword(body, 20))
+                          : record->NotifyPage(ReadDword(body, 16), ReadDword(body, 20) == 1);
+    return told ? S_OK : E_HANDLE;
 }
 
 std::shared_ptr<CDeviceRecord> CDeviceList::FindById(const BYTE* id) const {
@@ -111,15 +134,23 @@ std::shared_ptr<CDeviceRecord> CDeviceList::Lookup(NuvexDevice device) const {
 }
 
 void CDeviceList::SetDeviceCallback(DeviceCallback callback, void* context) {
+    std::lock_guard announcements(m_announcementLock);
     std::lock_guard lock(m_lock);
     m_deviceCallback = callback;
     m_deviceContext = context;
 }
 
 void CDeviceList::Enumerate(EnumerateCallback callback, void* context) const {
-    std::lock_guard lock(m_lock);
-    for (const auto& [handle, record] : m_byHandle)
-        callback(record->Handle(), context);
+    std::lock_guard announcements(m_announcementLock);
+    std::vector<NuvexDevice> handles;
+    {
+        std::lock_guard lock(m_lock);
+        handles.reserve(m_byHandle.size());
+        for (const auto& [handle, record] : m_byHandle)
+            handles.push_back(record->Handle());
+    }
+    for (const NuvexDevice handle : handles)
+        callback(handle, context);
 }
 
 bool CDeviceList::Connect() {
@@ -127,8 +158,7 @@ bool CDeviceList::Connect() {
 }
 
 void CDeviceList::Disconnect() {
-    m_client->CancelAllTransfers();
-    m_client->Disconnect();
+    m_client->Disconnect(kRequestTimeoutMs);
 }
 
 bool CDeviceList::Send(DWORD dwMessage, const CMessageBuffer& body, CMessageBuffer& reply) {

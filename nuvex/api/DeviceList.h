@@ -4,6 +4,14 @@
 //
 // Records are shared: the registry holds one reference, and every export holds one while it
 // works with the device, so a device removed meanwhile is freed only when the last user is done.
+//
+// Handles come from a counter, never from an address: a handle is never handed out twice in the
+// life of the library, so a stale one is refused rather than reaching another device.
+//
+// No callback runs under the registry lock, which every export takes for its lookup: a callback
+// that waits on the service holds up nobody else. Arrivals and removals (with their device
+// callbacks) and enumerations run one at a time under a lock of their own, so the registry
+// holds still for an enumeration and a device's arrival is told before its removal.
 
 #include "common/UniqueHandle.h"
 #include "nuvex/api/DeviceRecord.h"
@@ -43,12 +51,16 @@ public:
         return WithRecord(device, false, work);
     }
 
+    // Waits for a device callback that is running: it is never replaced while it runs.
     void SetDeviceCallback(DeviceCallback callback, void* context);
-    // Calls the callback for every registered device in ascending handle order, with the
-    // registry held still.
+    // Calls the callback for every registered device in ascending handle order, with no device
+    // arriving or leaving meanwhile.
     void Enumerate(EnumerateCallback callback, void* context) const;
 
     bool Connect();
+    // Ends the connection: requests fail from the start of it, and it returns with no handler
+    // of the service's requests (and so no callback) running, within one request time-out and
+    // the reader's own bound.
     void Disconnect();
     // One request with the 5000 ms time-out; reply holds the reply's data. False when the
     // request was not answered.
@@ -63,15 +75,24 @@ private:
         return work(*record);
     }
 
+    // Handles start far from small numbers, which a caller may pass by mistake.
+    static constexpr UINT_PTR kFirstHandle = 0x4E560000;
+
     HRESULT OnDeviceArrived(const BYTE* body);
     HRESULT OnDeviceRemoved(const BYTE* body);
+    HRESULT OnNotification(DWORD dwMessage, const BYTE* body);
     std::shared_ptr<CDeviceRecord> FindById(const BYTE* id) const;
 
     std::map<DeviceId, std::shared_ptr<CDeviceRecord>> m_byId;
     std::map<UINT_PTR, std::shared_ptr<CDeviceRecord>> m_byHandle;
+    UINT_PTR m_lastHandle = kFirstHandle;
     std::unique_ptr<CTransferPipeClient> m_client;
     UniqueHandle m_processRunning;
+    // The registry lock: the maps, the handle counter and the device callback; held only for
+    // moments, never while a callback runs.
     mutable std::recursive_mutex m_lock;
+    // Arrivals, removals and enumerations, with their callbacks; taken before m_lock.
+    mutable std::recursive_mutex m_announcementLock;
     DeviceCallback m_deviceCallback = nullptr;
     void* m_deviceContext = nullptr;
 };

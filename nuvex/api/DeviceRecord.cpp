@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-CDeviceRecord::CDeviceRecord(const BYTE* announcement) {
+CDeviceRecord::CDeviceRecord(const BYTE* announcement, NuvexDevice handle) : m_handle(handle) {
     std::memcpy(m_id.data(), announcement, m_id.size());
     std::memcpy(m_type.data(), announcement + 16, m_type.size());
     std::memcpy(m_furtherData.data(), announcement + 32, m_furtherData.size());
@@ -31,14 +31,20 @@ void CDeviceRecord::SetSoftButtonCallback(SoftButtonCallback callback, void* con
     m_softButtonContext = context;
 }
 
-void CDeviceRecord::NotifyPage(DWORD page, bool activated) {
+bool CDeviceRecord::NotifyPage(DWORD page, bool activated) {
     std::lock_guard lock(m_lock);
+    if (m_removing)
+        return false;
     if (m_pageCallback != nullptr)
         m_pageCallback(Handle(), page, activated, m_pageContext);
+    return true;
 }
 
-void CDeviceRecord::NotifySoftButtons(DWORD buttons) {
+bool CDeviceRecord::NotifySoftButtons(DWORD buttons) {
     std::lock_guard lock(m_lock);
+    if (m_removing)
+        return false;
     if (m_softButtonCallback != nullptr)
         m_softButtonCallback(Handle(), buttons, m_softButtonContext);
+    return true;
 }

@@ -2,18 +2,21 @@
 
 #include "nuvex/protocol/TransferBuilder.h"
 #include "nuvex/protocol/TransferFormat.h"
-#include "nuvex/protocol/TransferHandlerThread.h"
 #include "nuvex/transport/DebugLine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 
-CPipeManager::CPipeManager() : m_handlersEnded(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
+CPipeManager::CPipeManager() = default;
 
+// Requests already received are still handled (their replies fail once the pipe is gone):
+// only a connection's end drops what waits.
 CPipeManager::~CPipeManager() {
+    m_refusing = true;
     CancelAllTransfers();
-    WaitForSingleObject(m_handlersEnded.get(), kHandlerStopTimeoutMs);
+    WaitForHandlers(kHandlerStopTimeoutMs);
     std::lock_guard lock(m_lock);
     for (const auto& builder : m_builders)
         DebugLine(L"Freeing partially constructed transfer %d (%ws)\n", builder->ContextId(),
@@ -40,6 +43,9 @@ DWORD CPipeManager::GetNextTransferContextId() {
 
 bool CPipeManager::Transmit(PipeSourceToken source, DWORD dwMessage, DWORD cbIn, const void* data,
                             DWORD replyCapacity, void* reply, DWORD* replyBytes, DWORD timeoutMs) {
+    // A connection that is ending takes no new request: it would only wait for its time-out.
+    if (m_refusing)
+        return false;
     DWORD id = 0;
     {
         std::lock_guard lock(m_lock);
@@ -50,11 +56,13 @@ bool CPipeManager::Transmit(PipeSourceToken source, DWORD dwMessage, DWORD cbIn,
         return false;
     {
         std::lock_guard lock(m_lock);
+        if (m_refusing)
+            return false;
         if (m_pending.find(id) != m_pending.end()) {
             DebugLine(L"CPipeManager::Transmit() - context id already exists\n");
             return false;
         }
-        m_pending[id] = {replyEvent.get(), replyCapacity, static_cast<BYTE*>(reply), 0};
+        m_pending[id] = {replyEvent.get(), replyCapacity, static_cast<BYTE*>(reply), 0, false};
     }
     bool result = false;
     if (!WritePackets(source, id, kTransferRequest, dwMessage, cbIn, data, replyCapacity,
@@ -65,9 +73,10 @@ bool CPipeManager::Transmit(PipeSourceToken source, DWORD dwMessage, DWORD cbIn,
         switch (WaitForSingleObject(replyEvent.get(), timeoutMs)) {
         case WAIT_OBJECT_0: {
             std::lock_guard lock(m_lock);
+            const PendingRequest& request = m_pending[id];
             if (replyBytes != nullptr)
-                *replyBytes = m_pending[id].replyBytes;
-            result = !m_cancelling;
+                *replyBytes = request.replyBytes;
+            result = !request.cancelled;
             break;
         }
         case WAIT_TIMEOUT:
@@ -79,9 +88,18 @@ bool CPipeManager::Transmit(PipeSourceToken source, DWORD dwMessage, DWORD cbIn,
             break;
         }
     }
-    std::lock_guard lock(m_lock);
-    m_pending.erase(id);
+    ErasePending(id);
     return result;
+}
+
+void CPipeManager::ErasePending(DWORD contextId) {
+    std::lock_guard lock(m_lock);
+    const auto pending = m_pending.find(contextId);
+    if (pending == m_pending.end())
+        return;
+    if (pending->second.cancelled && --m_cancelledPending == 0)
+        m_cancelledGone.notify_all();
+    m_pending.erase(pending);
 }
 
 bool CPipeManager::WritePackets(PipeSourceToken source, DWORD contextId, BYTE bType,
@@ -128,6 +146,8 @@ bool CPipeManager::WritePackets(PipeSourceToken source, DWORD contextId, BYTE bT
     return true;
 }
 
+// A transfer whose first packet is also its last is handled straight from the read buffer:
+// replies to the library's own requests take no allocation on their way in.
 void CPipeManager::Recieve(PipeSourceToken source, DWORD byteCount, const BYTE* packet) {
     if (byteCount < sizeof(PacketHeader)) {
         DebugLine(L"CPipeManager::Recieve() - recieved buffer was too small for a header!\n");
@@ -138,18 +158,36 @@ void CPipeManager::Recieve(PipeSourceToken source, DWORD byteCount, const BYTE* 
     std::lock_guard lock(m_lock);
     CTransferBuilder* builder = FindBuilder(source, header.TransferContextId);
     if (builder == nullptr) {
-        auto fresh = std::make_unique<CTransferBuilder>(source, header.TransferContextId);
-        if (!fresh->Initialize(byteCount, packet)) {
+        if (!CTransferBuilder::Check(L"Initialize", header.TransferContextId, byteCount, packet,
+                                     header)) {
             DebugLine(L"CPipeManager::Recieve() - pTransfer->Initialize failed\n");
             return;
         }
-        builder = fresh.get();
-        m_builders.push_back(std::move(fresh));
-    } else if (!builder->Append(byteCount, packet)) {
-        DebugLine(L"CPipeManager::Recieve() - pTransfer->Append failed\n");
-        return;
+        if (header.wPacket == header.wPacketCount) {
+            ProcessTransfer(source, header.TransferContextId, packet + sizeof(PacketHeader),
+                            header.cbPacket);
+            return;
+        }
+        builder = AddBuilder(source, byteCount, packet);
+        if (builder == nullptr)
+            return;
+    } else {
+        if (!CTransferBuilder::Check(L"Append", builder->ContextId(), byteCount, packet, header)) {
+            DebugLine(L"CPipeManager::Recieve() - pTransfer->Append failed\n");
+            return;
+        }
+        if (!MakeRoom(builder, header.cbPacket))
+            return;
+        if (!builder->Append(byteCount, packet)) {
+            DebugLine(L"CPipeManager::Recieve() - pTransfer->Append failed\n");
+            return;
+        }
+        m_partialBytes += header.cbPacket;
     }
-    ProcessTransfer(builder);
+    if (!builder->IsComplete())
+        return;
+    ProcessTransfer(source, builder->ContextId(), builder->Data(), builder->Size());
+    RemoveBuilder(builder);
 }
 
 CTransferBuilder* CPipeManager::FindBuilder(PipeSourceToken source, DWORD contextId) const {
@@ -160,27 +198,97 @@ CTransferBuilder* CPipeManager::FindBuilder(PipeSourceToken source, DWORD contex
     return nullptr;
 }
 
-void CPipeManager::ProcessTransfer(CTransferBuilder* builder) {
-    if (!builder->IsComplete())
+// The first packet of a transfer that spans packets (already checked).
+CTransferBuilder* CPipeManager::AddBuilder(PipeSourceToken source, DWORD byteCount,
+                                           const BYTE* packet) {
+    PacketHeader header{};
+    std::memcpy(&header, packet, sizeof(header));
+    if (m_builders.size() >= kMaxPartialTransfers)
+        DropBuilder(m_builders.begin());
+    if (!MakeRoom(nullptr, header.cbPacket))
+        return nullptr;
+    auto fresh = std::make_unique<CTransferBuilder>(source, header.TransferContextId);
+    if (!fresh->Initialize(byteCount, packet)) {
+        DebugLine(L"CPipeManager::Recieve() - pTransfer->Initialize failed\n");
+        return nullptr;
+    }
+    m_partialBytes += fresh->Size();
+    m_builders.push_back(std::move(fresh));
+    return m_builders.back().get();
+}
+
+// Makes room for payloadBytes more among the partial transfers by dropping the oldest others.
+// A transfer that alone would outgrow the bound is dropped itself (growing), or never started.
+bool CPipeManager::MakeRoom(const CTransferBuilder* growing, DWORD payloadBytes) {
+    const ULONGLONG own = growing != nullptr ? growing->Size() : 0;
+    if (own + payloadBytes > kMaxPartialBytes) {
+        if (growing != nullptr) {
+            DropBuilder(std::find_if(m_builders.begin(), m_builders.end(),
+                                     [&](const auto& listed) { return listed.get() == growing; }));
+        }
+        return false;
+    }
+    for (auto oldest = m_builders.begin();
+         oldest != m_builders.end() && m_partialBytes + payloadBytes > kMaxPartialBytes;) {
+        if (oldest->get() == growing)
+            ++oldest;
+        else
+            DropBuilder(oldest++);
+    }
+    return true;
+}
+
+void CPipeManager::DropBuilder(std::list<std::unique_ptr<CTransferBuilder>>::iterator builder) {
+    DebugLine(L"CPipeManager::Recieve() - partial transfers over their bound, dropping transfer "
+              L"%d (%u bytes)\n",
+              (*builder)->ContextId(), (*builder)->Size());
+    m_partialBytes -= (*builder)->Size();
+    m_builders.erase(builder);
+}
+
+void CPipeManager::RemoveBuilder(const CTransferBuilder* builder) {
+    const auto listed = std::find_if(m_builders.begin(), m_builders.end(),
+                                     [&](const auto& entry) { return entry.get() == builder; });
+    if (listed == m_builders.end())
         return;
-    const DWORD size = builder->Size();
-    const BYTE* transfer = builder->Data();
+    m_partialBytes -= (*listed)->Size();
+    m_builders.erase(listed);
+}
+
+void CPipeManager::DropPartialTransfers() {
+    std::lock_guard lock(m_lock);
+    for (const auto& builder : m_builders)
+        DebugLine(L"Freeing partially constructed transfer %d (%ws)\n", builder->ContextId(),
+                  builder->IsComplete() ? L"Finished" : L"Not Finished");
+    m_builders.clear();
+    m_partialBytes = 0;
+}
+
+void CPipeManager::ProcessTransfer(PipeSourceToken source, DWORD contextId, const BYTE* transfer,
+                                   DWORD size) {
     TransferHeader header{};
     const bool hasHeader = size >= sizeof(header);
     if (hasHeader)
         std::memcpy(&header, transfer, sizeof(header));
     if (hasHeader && header.bType == kTransferReply) {
-        CompleteRequest(builder->ContextId(), transfer + sizeof(header), size - sizeof(header));
-    } else if (!CTransferHandlerThread::Create(*this, builder->Source(), size, transfer,
-                                               hasHeader ? header.cbOut : 0,
-                                               builder->ContextId())) {
-        DebugLine(L"CTransferHandlerThread::Create failed %08X\n", GetLastError());
+        CompleteRequest(contextId, transfer + sizeof(header), size - sizeof(header));
+        return;
     }
-    RemoveBuilder(builder);
+    switch (m_handlers.Add(source, size, transfer, hasHeader ? header.cbOut : 0, contextId)) {
+    case CTransferHandlerQueue::AddResult::Failed:
+        DebugLine(L"CTransferHandlerThread::Create failed %08X\n", GetLastError());
+        break;
+    case CTransferHandlerQueue::AddResult::Full:
+        DebugLine(L"CPipeManager::ProcessTransfer() - too many requests waiting, request dropped "
+                  L"(TransferContextId=%d)\n",
+                  contextId);
+        break;
+    default:
+        break;
+    }
 }
 
 void CPipeManager::CompleteRequest(DWORD contextId, const BYTE* data, DWORD byteCount) {
-    std::lock_guard lock(m_lock);
     const auto pending = m_pending.find(contextId);
     if (pending == m_pending.end()) {
         DebugLine(L"CPipeManager::ProcessTransfer() - unable to find matching transfer "
@@ -198,45 +306,32 @@ void CPipeManager::CompleteRequest(DWORD contextId, const BYTE* data, DWORD byte
     SetEvent(request.replyEvent);
 }
 
-void CPipeManager::RemoveBuilder(const CTransferBuilder* builder) {
-    m_builders.remove_if([builder](const auto& listed) { return listed.get() == builder; });
-}
-
-void CPipeManager::CancelAllTransfers() {
-    {
-        std::lock_guard lock(m_lock);
-        m_cancelling = true;
-        for (const auto& [id, request] : m_pending) {
-            DebugLine(L"CPipeManager::CancelAllTransfers(...) - cancelling transfer "
-                      L"(TransferContextId=%d)\n",
-                      id);
-            SetEvent(request.replyEvent);
+void CPipeManager::CancelAllTransfers(DWORD timeoutMs) {
+    std::unique_lock lock(m_lock);
+    for (auto& [id, request] : m_pending) {
+        DebugLine(L"CPipeManager::CancelAllTransfers(...) - cancelling transfer "
+                  L"(TransferContextId=%d)\n",
+                  id);
+        if (!request.cancelled) {
+            request.cancelled = true;
+            ++m_cancelledPending;
         }
+        SetEvent(request.replyEvent);
     }
-    for (;;) {
-        {
-            std::lock_guard lock(m_lock);
-            if (m_pending.empty())
-                break;
-        }
-        Sleep(100);
-    }
-    m_cancelling = false;
+    m_cancelledGone.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return m_cancelledPending == 0; });
 }
 
-void CPipeManager::OnHandlerStarted() {
-    std::lock_guard lock(m_lock);
-    if (m_runningHandlers++ == 0)
-        ResetEvent(m_handlersEnded.get());
+void CPipeManager::StopTakingWork() {
+    m_refusing = true;
+    m_handlers.Close();
 }
 
-void CPipeManager::OnHandlerEnded() {
-    bool last = false;
-    {
-        std::lock_guard lock(m_lock);
-        last = --m_runningHandlers == 0;
-    }
-    // The last thing a handler does with the manager: once set, the manager may be gone.
-    if (last)
-        SetEvent(m_handlersEnded.get());
+bool CPipeManager::WaitForHandlers(DWORD timeoutMs) {
+    return m_handlers.WaitUntilIdle(timeoutMs);
+}
+
+void CPipeManager::TakeWork() {
+    m_handlers.Open();
+    m_refusing = false;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// One inbound request of the service, handled on a short-lived thread of its own and answered.
+// One inbound request of the service: a copy of its transfer, handled on a handler thread (see
+// CTransferHandlerQueue) and answered.
 
-#include "common/UniqueHandle.h"
+#include "nuvex/protocol/IRecieveMessages.h"
 #include "nuvex/transport/IPipeTransmit.h"
 
 #include <windows.h>
@@ -14,23 +15,26 @@ class CTransferHandlerThread {
 public:
     static constexpr DWORD kReplyTimeoutMs = 30000;
 
-    // Copies the transfer (header included) and starts the thread, which then owns the job.
-    static bool Create(CPipeManager& manager, PipeSourceToken source, DWORD transferBytes,
-                       const BYTE* transfer, DWORD replyCapacity, DWORD contextId);
+    // Copies the transfer (header included). The reply gets the room of one HRESULT, never the
+    // capacity the request announces. Null (traced) when the job cannot be made.
+    static std::unique_ptr<CTransferHandlerThread> Create(PipeSourceToken source,
+                                                          DWORD transferBytes, const BYTE* transfer,
+                                                          DWORD replyCapacity, DWORD contextId);
+
+    DWORD InputBytes() const { return m_inputBytes; }
+    DWORD ContextId() const { return m_contextId; }
+
+    // Hands the request to the manager's receiver and writes the reply; on a handler thread.
+    void DoThreadProc(CPipeManager& manager);
 
 private:
-    CTransferHandlerThread(CPipeManager& manager, PipeSourceToken source, DWORD contextId)
-        : m_manager(manager), m_source(source), m_contextId(contextId) {}
+    CTransferHandlerThread(PipeSourceToken source, DWORD replyCapacity, DWORD contextId)
+        : m_source(source), m_replyCapacity(replyCapacity), m_contextId(contextId) {}
 
-    static DWORD WINAPI ThreadProc(void* parameter) noexcept;
-    void DoThreadProc();
-
-    CPipeManager& m_manager;
     PipeSourceToken m_source;
     DWORD m_inputBytes = 0;
     std::unique_ptr<BYTE[]> m_input;
-    DWORD m_replyCapacity = 0;
-    std::unique_ptr<BYTE[]> m_reply;
+    DWORD m_replyCapacity;
+    BYTE m_reply[kReplyRoomBytes] = {};
     DWORD m_contextId;
-    UniqueHandle m_thread;
 };

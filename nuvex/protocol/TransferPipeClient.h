@@ -18,8 +18,8 @@ public:
 
     // Makes the receiver hear the service's requests and connection events, then connects.
     bool Connect(IRecieveMessages* receiver);
-    void CancelAllTransfers() { m_impl->Manager().CancelAllTransfers(); }
-    void Disconnect() { m_impl->PipeClient().Disconnect(); }
+    // See CTransferPipeClient_impl::EndConnection.
+    void Disconnect(DWORD timeoutMs) { m_impl->EndConnection(timeoutMs); }
 
 private:
     std::unique_ptr<CTransferPipeClient_impl> m_impl;

@@ -1,13 +1,32 @@
 #include "nuvex/protocol/TransferPipeClientImpl.h"
 
+#include "nuvex/transport/DebugLine.h"
+
 CTransferPipeClient_impl::CTransferPipeClient_impl() : m_manager(std::make_unique<CPipeManager>()) {
     m_manager->SetTransmit(&m_pipeClient);
 }
 
 CTransferPipeClient_impl::~CTransferPipeClient_impl() {
-    m_manager->CancelAllTransfers();
-    m_pipeClient.Disconnect();
+    EndConnection(CPipeManager::kHandlerStopTimeoutMs);
     m_manager.reset();
+}
+
+void CTransferPipeClient_impl::EndConnection(DWORD timeoutMs) {
+    m_manager->StopTakingWork();
+    m_pipeClient.SignalStop();
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const auto remaining = [deadline] {
+        const ULONGLONG now = GetTickCount64();
+        return static_cast<DWORD>(now < deadline ? deadline - now : 0);
+    };
+    m_manager->CancelAllTransfers(remaining());
+    if (!m_manager->WaitForHandlers(remaining()))
+        DebugLine(L"CTransferPipeClient_impl::EndConnection() - handlers still running after %d "
+                  L"ms\n",
+                  timeoutMs);
+    m_pipeClient.Disconnect();
+    m_manager->DropPartialTransfers();
+    m_manager->TakeWork();
 }
 
 void CTransferPipeClient_impl::OnPipeConnect(PipeSourceToken source) {
@@ -16,6 +35,7 @@ void CTransferPipeClient_impl::OnPipeConnect(PipeSourceToken source) {
 }
 
 void CTransferPipeClient_impl::OnPipeDisconnect(PipeSourceToken source) {
+    m_manager->DropPartialTransfers();
     if (IRecieveMessages* receiver = m_receiver)
         receiver->OnDisconnect(source);
 }

@@ -20,6 +20,10 @@ public:
 
     void SetReceiver(IRecieveMessages* receiver) { m_receiver = receiver; }
     CNamedPipeClient& PipeClient() { return m_pipeClient; }
+    // Ends the connection so that nothing of it runs on afterwards: new requests fail at once,
+    // every read, write and waiting request is released first, then the handlers still running
+    // are waited for (all this within timeoutMs) and the reader ends (within its own bound).
+    void EndConnection(DWORD timeoutMs);
     CPipeManager& Manager() { return *m_manager; }
 
     void OnPipeConnect(PipeSourceToken source) override;

@@ -54,6 +54,10 @@ bool CNamedPipeClient::Connect(DWORD readBufferSize) {
     return false;
 }
 
+void CNamedPipeClient::SignalStop() {
+    SetEvent(m_stop.get());
+}
+
 void CNamedPipeClient::Disconnect() {
     if (m_name == nullptr)
         return;
@@ -87,31 +91,35 @@ DWORD WINAPI CNamedPipeClient::ReaderThreadProc(void* parameter) noexcept {
 void CNamedPipeClient::ReaderThread() {
     if (!OpenPipe())
         return;
+    // The reader reads through the connection's own reference: it is the one that lets go of it.
+    const HANDLE pipe = Pipe()->get();
     // Reading before Connect returns, so that a request sent right after it is not refused.
     std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[m_readBufferSize]());
     m_reading = buffer != nullptr;
     SetEvent(m_connected.get());
-    ReadThread_Read(buffer.get());
+    ReadThread_Read(pipe, buffer.get());
 }
 
 bool CNamedPipeClient::OpenPipe() {
     CAccessAttributes attributes;
-    const HANDLE pipe =
-        CreateFileW(m_name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    attributes.Get(), OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) {
+    UniqueFile pipe(CreateFileW(m_name, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, attributes.Get(), OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr));
+    if (!pipe) {
         m_openError = GetLastError();
         return false;
     }
     // One packet per read: in byte mode two packets written close together would arrive in
     // one read. A pipe that refuses message mode is read as it is.
     DWORD mode = PIPE_READMODE_MESSAGE;
-    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
-    m_pipe = pipe;
+    SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);
+    SharedPipe shared = std::make_shared<const UniqueFile>(std::move(pipe));
+    std::lock_guard lock(m_pipeLock);
+    m_pipe = std::move(shared);
     return true;
 }
 
-void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
+void CNamedPipeClient::ReadThread_Read(HANDLE pipe, BYTE* buffer) {
     const auto source = reinterpret_cast<PipeSourceToken>(this);
     if (m_sink != nullptr)
         m_sink->OnPipeConnect(source);
@@ -121,7 +129,6 @@ void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
             if (!read.IsValid())
                 break;
             DWORD bytesRead = 0;
-            const HANDLE pipe = m_pipe;
             const BOOL started = ReadFile(pipe, buffer, m_readBufferSize, nullptr, read.Get());
             if (FinishOperation(L"ReadFile", started, read, pipe, &bytesRead, INFINITE) !=
                 COverLapped::Completed)
@@ -139,22 +146,30 @@ void CNamedPipeClient::ReadThread_Read(BYTE* buffer) {
     ClosePipe();
 }
 
-// Whichever of the reader and a timed-out stop comes first takes the handle and closes it.
+CNamedPipeClient::SharedPipe CNamedPipeClient::Pipe() const {
+    std::lock_guard lock(m_pipeLock);
+    return m_pipe;
+}
+
+// The connection lets go of the handle: whichever of the reader and a timed-out stop comes
+// first. A write still running keeps it open until it ends.
 void CNamedPipeClient::ClosePipe() {
-    const UniqueFile pipe(m_pipe.exchange(INVALID_HANDLE_VALUE));
+    SharedPipe closing;
+    std::lock_guard lock(m_pipeLock);
+    closing.swap(m_pipe);
 }
 
 bool CNamedPipeClient::PipeWrite(PipeSourceToken, DWORD byteCount, const void* buffer,
                                  DWORD timeoutMs) {
-    const HANDLE pipe = m_pipe;
-    if (m_name == nullptr || pipe == INVALID_HANDLE_VALUE)
+    const SharedPipe pipe = Pipe();
+    if (m_name == nullptr || !pipe)
         return false;
     COverLapped write;
     if (!write.IsValid())
         return false;
     DWORD bytesWritten = 0;
-    const BOOL started = WriteFile(pipe, buffer, byteCount, nullptr, write.Get());
-    return FinishOperation(L"WriteFile", started, write, pipe, &bytesWritten, timeoutMs) ==
+    const BOOL started = WriteFile(pipe->get(), buffer, byteCount, nullptr, write.Get());
+    return FinishOperation(L"WriteFile", started, write, pipe->get(), &bytesWritten, timeoutMs) ==
            COverLapped::Completed;
 }
 

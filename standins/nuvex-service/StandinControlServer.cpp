@@ -104,6 +104,14 @@ std::wstring CStandinControlServer::Execute(const std::wstring& command) {
             return L"ERROR no output folder";
         return m_service.WriteDeviceFiles(folder) ? L"OK" : L"ERROR cannot write " + folder;
     }
+    if (verb == L"freeze" && args.size() == 1) {
+        m_service.Freeze();
+        return L"OK";
+    }
+    if (verb == L"resume" && args.size() == 1) {
+        m_service.Resume();
+        return L"OK";
+    }
     if (verb == L"status" && args.size() == 1)
         return StandinFormat(L"OK connected %u connections %u", m_service.IsConnected() ? 1u : 0u,
                              static_cast<unsigned>(m_service.ConnectionCount()));

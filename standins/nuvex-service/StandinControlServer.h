@@ -11,6 +11,8 @@
 //                                  (everything after one space, verbatim; empty allowed)
 //   waitrequest <message> <count> <ms>    waits for that many client requests of a message id
 //   dump [<folder>]                device files into the folder (default: the output folder)
+//   freeze                         stops reading the client: nothing is answered until resume
+//   resume                         reads on; what the client sent meanwhile is answered late
 //   status                         connection state
 //   quit                           ends a console run (refused by the service)
 //

@@ -73,6 +73,7 @@ void CStandinPipeServer::Stop() {
     m_pipe.reset();
     m_listening.reset();
     m_stop.reset();
+    Resume();
 }
 
 DWORD WINAPI CStandinPipeServer::ThreadProc(void* self) {
@@ -81,7 +82,7 @@ DWORD WINAPI CStandinPipeServer::ThreadProc(void* self) {
 }
 
 void CStandinPipeServer::Serve() {
-    while (m_listening && AcceptClient()) {
+    while (m_listening && AcceptClient() && WaitWhilePaused()) {
         {
             std::lock_guard lock(m_writeLock);
             m_pipe = std::move(m_listening);
@@ -136,6 +137,8 @@ void CStandinPipeServer::ReadClient() {
         if (!started)
             return;
         const bool done = Complete(m_pipe.get(), overlapped, INFINITE, bytes, error);
+        if (!WaitWhilePaused())
+            return;
         if (!done && error != ERROR_MORE_DATA)
             return;
         if (!done) {
@@ -150,6 +153,23 @@ void CStandinPipeServer::ReadClient() {
         }
         m_sink.OnMessage(buffer.data(), bytes);
     }
+}
+
+void CStandinPipeServer::Pause() {
+    ResetEvent(m_running.get());
+}
+
+void CStandinPipeServer::Resume() {
+    SetEvent(m_running.get());
+}
+
+bool CStandinPipeServer::IsPaused() const {
+    return WaitForSingleObject(m_running.get(), 0) != WAIT_OBJECT_0;
+}
+
+bool CStandinPipeServer::WaitWhilePaused() {
+    const HANDLE events[] = {m_running.get(), m_stop.get()};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
 bool CStandinPipeServer::Complete(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs,

@@ -39,6 +39,13 @@ public:
     // One message; false when no client is connected, the write fails or the time-out passes.
     bool Write(const BYTE* data, size_t size, DWORD timeoutMs);
     bool IsConnected() const { return m_connected; }
+    // While paused the server hears nothing more of the client, as if hung: a message read (or a
+    // client accepted, or a connection lost) meanwhile is held until Resume, and the client's
+    // further writes stay in the pipe (and wait once it is full). Writes still go out. Stop ends
+    // a pause.
+    void Pause();
+    void Resume();
+    bool IsPaused() const;
     // The process id of the connected client; false when unknown.
     bool ClientProcessId(ULONG& processId);
 
@@ -50,12 +57,15 @@ private:
     void ReadClient();
     // Waits for an overlapped operation or the stop event; cancels it on stop or time-out.
     bool Complete(HANDLE pipe, OVERLAPPED& overlapped, DWORD timeoutMs, DWORD& bytes, DWORD& error);
+    // False when the server stops during a pause.
+    bool WaitWhilePaused();
 
     IStandinPipeSink& m_sink;
     std::wstring m_name;
     UniqueFile m_listening; // the instance waiting for the next client (server thread only)
     UniqueFile m_pipe;      // the instance connected to the client
     UniqueHandle m_stop;
+    UniqueHandle m_running{CreateEventW(nullptr, TRUE, TRUE, nullptr)}; // reset while paused
     UniqueHandle m_thread;
     std::mutex m_writeLock;
     std::atomic<bool> m_connected{false};

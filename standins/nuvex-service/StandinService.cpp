@@ -120,6 +120,18 @@ void CStandinService::ClearReplyRules() {
     m_noReply.clear();
 }
 
+void CStandinService::Freeze() {
+    m_pipe.Pause();
+}
+
+void CStandinService::Resume() {
+    m_pipe.Resume();
+}
+
+bool CStandinService::IsFrozen() const {
+    return m_pipe.IsPaused();
+}
+
 // Pipe events, all on the server thread.
 
 void CStandinService::OnClientConnected() {

@@ -119,6 +119,17 @@ public:
     void SetNoReply(DWORD message, bool noReply = true);
     void ClearReplyRules();
 
+    // Freeze makes the service hang as far as the client can tell: from now on it reads nothing
+    // the client sends, so no request is answered (each runs into the client's time-out) and the
+    // client's writes wait once the pipe is full; a request being handled at this moment may
+    // still be answered. The connection stays open, its loss and a new client go unnoticed, and
+    // the service's own commands still send (and then time out waiting for the reply). Resume
+    // reads on: what was sent meanwhile is handled then, in order, and answered late. Stop ends a
+    // freeze.
+    void Freeze();
+    void Resume();
+    bool IsFrozen() const;
+
     // Commands: each sends one request and waits (bounded) for the client's reply. Result: the
     // HRESULT of the reply, or kStandinNotConnected, kStandinNoReply, kStandinReplyWithoutResult,
     // kStandinUnknownDevice.

@@ -117,6 +117,11 @@ TEST(StandinControlServerTest, CommandsReachTheClient) {
     EXPECT_EQ(L"ERROR no such request", control.Execute(L"waitrequest 6 2 50"));
     EXPECT_EQ(std::vector<std::wstring>{}, service.Faults());
 
+    EXPECT_EQ(L"OK", control.Execute(L"freeze"));
+    EXPECT_TRUE(service.IsFrozen());
+    EXPECT_EQ(L"OK", control.Execute(L"resume"));
+    EXPECT_FALSE(service.IsFrozen());
+
     EXPECT_EQ(L"OK", control.Execute(L"quit"));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(quit.get(), 0));
     CStandinControlServer serviceControl(service, L"", nullptr);

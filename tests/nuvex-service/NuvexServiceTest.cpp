@@ -538,3 +538,26 @@ TEST_F(NuvexServiceTest, ServesANewClientAfterTheOldOneLeft) {
 }
 
 } // namespace
+
+TEST_F(NuvexServiceTest, FrozenItHearsNothingOfTheClientUntilResumed) {
+    ConnectClient();
+    m_service.Freeze();
+    EXPECT_TRUE(m_service.IsFrozen());
+    const DWORD first = m_client.NextContextId();
+    ASSERT_TRUE(m_client.WriteTransfer(first, kRequest, 3, AddPageBody(m_joystick, 1, 1), 4));
+    const DWORD second = m_client.NextContextId();
+    ASSERT_TRUE(m_client.WriteTransfer(second, kRequest, 3, AddPageBody(m_joystick, 2, 0), 4));
+    EXPECT_FALSE(m_client.WaitForReply(first, 300)) << "no answer while frozen";
+    EXPECT_TRUE(m_service.Requests().empty()) << "not even read";
+    EXPECT_EQ(kStandinNoReply, m_service.PressSoftButtons(L"JOY1", 1, 300))
+        << "its own requests still go out, their replies are not read";
+
+    m_service.Resume();
+    EXPECT_FALSE(m_service.IsFrozen());
+    EXPECT_TRUE(m_service.WaitForRequest(3, 2)) << "what was sent meanwhile is handled, in order";
+    const auto requests = m_service.Requests(3);
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(first, requests[0].contextId);
+    EXPECT_EQ(second, requests[1].contextId);
+    EXPECT_EQ(static_cast<DWORD>(S_OK), ResultOf(m_client.WaitForReply(second)));
+}

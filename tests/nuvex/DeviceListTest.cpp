@@ -228,3 +228,21 @@ TEST(DeviceList, ProcessRunningEventExistsWhileTheLibraryObjectDoes) {
     }
     EXPECT_FALSE(UniqueHandle(OpenEventW(SYNCHRONIZE, FALSE, name)));
 }
+
+TEST_F(DeviceListTest, HandleOfARemovedDeviceIsNeverHandedOutAgain) {
+    m_exports.RegisterDeviceCallback(OnDevice, &m_calls);
+    std::vector<NuvexDevice> removed;
+    for (BYTE round = 0; round < 16; ++round) {
+        // The same id comes back too: a device unplugged and plugged in again.
+        const Bytes announcement = Announcement(static_cast<BYTE>(0x60 + round % 2));
+        const NuvexDevice device = Arrive(announcement);
+        for (const NuvexDevice stale : removed) {
+            EXPECT_NE(device, stale);
+            GUID type{};
+            EXPECT_EQ(m_exports.GetDeviceType(stale, &type), E_HANDLE);
+            EXPECT_EQ(m_exports.RegisterPageCallback(stale, OnPage, &m_calls), E_HANDLE);
+        }
+        EXPECT_EQ(Send(18, announcement), S_OK);
+        removed.push_back(device);
+    }
+}

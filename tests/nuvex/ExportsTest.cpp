@@ -1,9 +1,13 @@
+#include "nuvex/protocol/TransferFormat.h"
 #include "tests/nuvex/DebugOutputCapture.h"
 #include "tests/nuvex/ServiceFixture.h"
 
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <future>
+#include <mutex>
+#include <tuple>
 
 namespace {
 
@@ -349,4 +353,86 @@ TEST_F(ServiceTest, RequestsOfTheServiceAreAnsweredWithTheRegistrysRefusals) {
         EXPECT_EQ(m_service.SendRequest(c.message, c.body, c.capacity), c.expected);
     }
     m_service.ClearFaults(); // the service notes our own malformed requests
+}
+
+namespace {
+
+// One request transfer of the service in two packets, cut after `cut` bytes of the transfer.
+std::vector<Bytes> InTwoPackets(DWORD contextId, DWORD message, const Bytes& body, size_t cut) {
+    const Bytes whole = CStandinService::BuildPackets(contextId, 2, message, body, 4).at(0);
+    const Bytes transfer(whole.begin() + sizeof(PacketHeader), whole.end());
+    std::vector<Bytes> packets;
+    for (const auto& [from, to, number] :
+         {std::tuple{size_t{0}, cut, WORD{1}}, std::tuple{cut, transfer.size(), WORD{2}}}) {
+        const PacketHeader header{contextId, number, 2, static_cast<DWORD>(to - from)};
+        Bytes packet(sizeof(header));
+        std::memcpy(packet.data(), &header, sizeof(header));
+        packet.insert(packet.end(), transfer.begin() + static_cast<ptrdiff_t>(from),
+                      transfer.begin() + static_cast<ptrdiff_t>(to));
+        packets.push_back(packet);
+    }
+    return packets;
+}
+
+Bytes ArrivalBody(const StandinDeviceConfig& device) {
+    const auto* type = reinterpret_cast<const BYTE*>(&device.type);
+    return CBody()
+        .Id(device.id)
+        .Raw(Bytes(type, type + sizeof(GUID)))
+        .Raw(Bytes(device.furtherData.begin(), device.furtherData.end()))
+        .Get();
+}
+
+struct Arrivals {
+    std::mutex lock;
+    std::vector<NuvexDevice> devices;
+    UniqueHandle arrived{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+void WINAPI RecordArrival(NuvexDevice device, DWORD added, void* context) {
+    auto* arrivals = static_cast<Arrivals*>(context);
+    std::lock_guard lock(arrivals->lock);
+    if (added == 1)
+        arrivals->devices.push_back(device);
+    SetEvent(arrivals->arrived.get());
+}
+
+} // namespace
+
+TEST_F(ServiceTest, TransferCutOffWithTheConnectionIsNotJoinedToTheNextConnections) {
+    CDebugOutputCapture capture;
+    constexpr DWORD kContextId = 0x0BAD0F00;
+    StandinDeviceConfig cut = StandinDeviceConfig::Panel(L"CUT-DEV");
+    cut.type = {0xC0770001, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8}};
+    const StandinDeviceConfig fresh = StandinDeviceConfig::Joystick(L"NEW-DEV");
+
+    ASSERT_TRUE(m_service.SendRawPacket(InTwoPackets(kContextId, 17, ArrivalBody(cut), 30)[0]));
+    // Answered after it, so the library has taken the half in.
+    ASSERT_EQ(m_exports.AddPage(m_joystickDevice, 1, 0), S_OK);
+    m_service.Stop();
+    m_exports.Deinitialize();
+    EXPECT_EQ(capture.Count(L"Freeing partially constructed transfer " +
+                            std::to_wstring(kContextId) + L" (Not Finished)\n"),
+              1u);
+
+    ASSERT_TRUE(m_service.Start());
+    ASSERT_EQ(m_exports.Initialize(), S_OK);
+    ASSERT_TRUE(m_service.WaitForArrivals());
+    Arrivals arrivals;
+    m_exports.RegisterDeviceCallback(RecordArrival, &arrivals);
+    // The next connection's transfer with the same context id.
+    for (const Bytes& packet : InTwoPackets(kContextId, 17, ArrivalBody(fresh), 30))
+        ASSERT_TRUE(m_service.SendRawPacket(packet));
+    ASSERT_EQ(WaitForSingleObject(arrivals.arrived.get(), 5000), WAIT_OBJECT_0);
+    m_exports.RegisterDeviceCallback(nullptr, nullptr);
+    {
+        std::lock_guard lock(arrivals.lock);
+        ASSERT_EQ(arrivals.devices.size(), 1u);
+        GUID type{};
+        ASSERT_EQ(m_exports.GetDeviceType(arrivals.devices[0], &type), S_OK);
+        EXPECT_TRUE(IsEqualGUID(type, fresh.type));
+    }
+    // It notes our reply to the raw transfer, which it did not send as a request of its own.
+    EXPECT_TRUE(m_service.WaitFor([&] { return !m_service.Faults().empty(); }, 5000));
+    m_service.ClearFaults();
 }

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -241,4 +242,54 @@ TEST(NamedPipeClient, ReaderThatDoesNotEndIsTerminatedAfterTheBound) {
               1u);
     EXPECT_FALSE(client.IsReading());
     sink.Release();
+}
+
+namespace {
+
+// Fails on the first read it is given: the reader ends at once, as after a broken read.
+class CFailingSink : public IPipeEvents {
+public:
+    void OnPipeConnect(PipeSourceToken) override {}
+    void OnPipeDisconnect(PipeSourceToken) override {}
+    void OnPipeRecieve(PipeSourceToken, DWORD, const BYTE*) override {
+        SetEvent(m_failed.get());
+        throw std::runtime_error("the sink gives up");
+    }
+
+    UniqueHandle m_failed{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+} // namespace
+
+TEST(NamedPipeClient, WriteInProgressKeepsThePipeUntilItEndsWhenTheReaderLetsGo) {
+    CFailingSink sink;
+    CNamedPipeClient client;
+    client.SetSink(&sink);
+    CTestPipeServer server(PIPE_TYPE_MESSAGE, 1);
+    ASSERT_TRUE(client.Connect(kReadBufferSize));
+    ASSERT_TRUE(server.WaitForClient());
+    const Bytes packet(kReadBufferSize, 0x5A);
+    while (client.PipeWrite(0, kReadBufferSize, packet.data(), 100)) {
+    }
+    auto write = std::async(std::launch::async, [&] {
+        return client.PipeWrite(0, kReadBufferSize, packet.data(), 20000);
+    });
+    ASSERT_EQ(write.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+
+    // The reader ends and lets go of the pipe while the write still waits on it.
+    ASSERT_TRUE(server.Write(Bytes(12, 1)));
+    ASSERT_EQ(WaitForSingleObject(sink.m_failed.get(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(write.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout)
+        << "the pipe the write started on is still open";
+
+    Bytes received;
+    for (int i = 0; i < 100 && write.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+         ++i)
+        server.Read(received, 1000);
+    ASSERT_EQ(write.wait_for(kWait), std::future_status::ready);
+    EXPECT_TRUE(write.get()) << "the write went through on the pipe it started on";
+    // With the write done, nothing holds the pipe any more: it is closed.
+    EXPECT_FALSE(server.Read(received, 5000));
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED)) << "not a time-out";
+    client.Disconnect();
 }

@@ -4,12 +4,17 @@
 #include "tests/nuvex/DebugOutputCapture.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <future>
 #include <mutex>
+#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -70,6 +75,104 @@ public:
     Bytes m_data;
     DWORD m_replyCapacity = 0;
 };
+
+// Writes wait until released, as to a service that does not read its replies.
+class CStuckPipe : public IPipeTransmit {
+public:
+    bool PipeWrite(PipeSourceToken, DWORD, const void*, DWORD) override {
+        {
+            std::lock_guard lock(m_lock);
+            ++m_writes;
+            m_changed.notify_all();
+        }
+        WaitForSingleObject(m_released.get(), 30000);
+        return true;
+    }
+
+    bool WaitForWrites(size_t count) {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, kWait, [&] { return m_writes >= count; });
+    }
+
+    void Release() { SetEvent(m_released.get()); }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    size_t m_writes = 0;
+    UniqueHandle m_released{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// Remembers the sequence number each request carries in its first four bytes.
+class CSequenceReceiver : public IRecieveMessages {
+public:
+    void OnConnect(PipeSourceToken) override {}
+    void OnDisconnect(PipeSourceToken) override {}
+    DWORD RecieveMessage(PipeSourceToken, DWORD, DWORD cbIn, const BYTE* data, DWORD,
+                         BYTE*) override {
+        DWORD sequence = 0;
+        if (cbIn >= sizeof(sequence))
+            std::memcpy(&sequence, data, sizeof(sequence));
+        std::lock_guard lock(m_lock);
+        m_seen.push_back(sequence);
+        m_changed.notify_all();
+        return 0;
+    }
+
+    bool WaitForCount(size_t count) {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, kWait, [&] { return m_seen.size() >= count; });
+    }
+
+    std::vector<DWORD> Seen() {
+        std::lock_guard lock(m_lock);
+        return m_seen;
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::vector<DWORD> m_seen;
+};
+
+size_t ThreadsOfThisProcess() {
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    size_t count = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++count;
+    }
+    return count;
+}
+
+// The most memory the process has had in use so far (pages touched, as zero-filling does).
+LONGLONG PeakWorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<LONGLONG>(counters.PeakWorkingSetSize);
+}
+
+constexpr LONGLONG kSmallGrowth = 64 << 20;
+
+size_t LinesStartingWith(const CDebugOutputCapture& capture, const std::wstring& prefix) {
+    const std::vector<std::wstring> lines = capture.Lines();
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+        return line.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+Bytes FirstOfTwoPackets(DWORD contextId, size_t payloadBytes, BYTE fill = 0) {
+    Bytes packet(sizeof(PacketHeader) + payloadBytes, fill);
+    const PacketHeader header{contextId, 1, 2, static_cast<DWORD>(payloadBytes)};
+    std::memcpy(packet.data(), &header, sizeof(header));
+    return packet;
+}
+
+const std::wstring kDroppedPartial =
+    L"CPipeManager::Recieve() - partial transfers over their bound, dropping transfer ";
 
 PacketHeader HeaderOf(const Bytes& packet) {
     PacketHeader header{};
@@ -345,4 +448,111 @@ TEST(PipeManager, UnfinishedTransfersAreFreedWithTheManager) {
     }
     EXPECT_EQ(capture.Count(L"Freeing partially constructed transfer 9 (Not Finished)\n"), 1u);
     EXPECT_TRUE(pipe.Packets().empty());
+}
+
+TEST_F(PipeManagerTest, RequestAnnouncingAHugeReplyCapacityTakesNoRoomForIt) {
+    CRecordingReceiver receiver;
+    m_manager.SetReceiver(&receiver);
+    const LONGLONG before = PeakWorkingSet();
+    FeedTransfer(0x80000001, kTransferRequest, 19, Bytes(24, 0x11), 0xFFFFFFFF);
+    ASSERT_TRUE(m_pipe.WaitForPackets(1));
+    EXPECT_LT(PeakWorkingSet() - before, kSmallGrowth);
+    {
+        std::lock_guard lock(receiver.m_lock);
+        EXPECT_EQ(receiver.m_replyCapacity, 0xFFFFFFFFu) << "the receiver still learns it";
+    }
+    const Bytes packet = m_pipe.Packets().at(0);
+    EXPECT_EQ(Bytes(packet.begin() + 28, packet.end()), (Bytes{0xA1, 0xA2, 0xA3, 0xA4}));
+}
+
+TEST(PipeManager, FloodOfRequestsTakesBoundedThreadsAndMemoryAndWaitsItsTurnInOrder) {
+    CDebugOutputCapture capture;
+    CStuckPipe pipe;
+    CSequenceReceiver receiver;
+    const size_t threadsBefore = ThreadsOfThisProcess();
+    const LONGLONG memoryBefore = PeakWorkingSet();
+    constexpr DWORD kRequests = 3000;
+    constexpr size_t kTaken =
+        CTransferHandlerQueue::kMaxThreads + CTransferHandlerQueue::kMaxWaitingJobs;
+    {
+        CPipeManager manager;
+        manager.SetTransmit(&pipe);
+        manager.SetReceiver(&receiver);
+        for (DWORD sequence = 0; sequence < kRequests; ++sequence) {
+            Bytes body(24, 0);
+            std::memcpy(body.data(), &sequence, sizeof(sequence));
+            for (const Bytes& packet : CStandinService::BuildPackets(0x80000000 + sequence,
+                                                                     kTransferRequest, 19, body, 4))
+                manager.Recieve(1, static_cast<DWORD>(packet.size()), packet.data());
+        }
+        // Every running handler now waits to write its reply.
+        ASSERT_TRUE(pipe.WaitForWrites(CTransferHandlerQueue::kMaxThreads));
+        EXPECT_LE(ThreadsOfThisProcess(), threadsBefore + CTransferHandlerQueue::kMaxThreads + 2);
+        EXPECT_LT(PeakWorkingSet() - memoryBefore, kSmallGrowth);
+        EXPECT_EQ(LinesStartingWith(capture, L"CPipeManager::ProcessTransfer() - too many requests "
+                                             L"waiting, request dropped (TransferContextId="),
+                  kRequests - kTaken);
+        std::vector<DWORD> seen = receiver.Seen();
+        std::sort(seen.begin(), seen.end());
+        std::vector<DWORD> first(CTransferHandlerQueue::kMaxThreads);
+        for (DWORD i = 0; i < first.size(); ++i)
+            first[i] = i;
+        EXPECT_EQ(seen, first) << "the first to come are the first handled";
+
+        pipe.Release();
+        ASSERT_TRUE(receiver.WaitForCount(kTaken));
+    } // the manager waits for its handlers
+    std::vector<DWORD> seen = receiver.Seen();
+    ASSERT_EQ(seen.size(), kTaken);
+    // Eight threads take the waiting ones in arrival order; they may finish out of it.
+    for (size_t i = 0; i < seen.size(); ++i)
+        EXPECT_LT(seen[i], i + CTransferHandlerQueue::kMaxThreads) << i;
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen.back(), kTaken - 1);
+    EXPECT_EQ(std::set<DWORD>(seen.begin(), seen.end()).size(), kTaken);
+}
+
+TEST(PipeManager, PartialTransfersAreBoundedInNumberTheOldestDroppedFirst) {
+    CDebugOutputCapture capture;
+    CRecordingPipe pipe;
+    constexpr DWORD kTransfers = 10000;
+    {
+        CPipeManager manager;
+        manager.SetTransmit(&pipe);
+        for (DWORD id = 1; id <= kTransfers; ++id) {
+            const Bytes packet = FirstOfTwoPackets(id, 8);
+            manager.Recieve(1, static_cast<DWORD>(packet.size()), packet.data());
+        }
+        EXPECT_EQ(LinesStartingWith(capture, kDroppedPartial),
+                  kTransfers - CPipeManager::kMaxPartialTransfers);
+        EXPECT_EQ(capture.Count(kDroppedPartial + L"1 (8 bytes)\n"), 1u);
+    }
+    EXPECT_EQ(LinesStartingWith(capture, L"Freeing partially constructed transfer "),
+              CPipeManager::kMaxPartialTransfers);
+    EXPECT_EQ(capture.Count(L"Freeing partially constructed transfer " +
+                            std::to_wstring(kTransfers) + L" (Not Finished)\n"),
+              1u);
+}
+
+TEST(PipeManager, PartialTransfersAreBoundedInBytesTheOldestDroppedFirst) {
+    CDebugOutputCapture capture;
+    CRecordingPipe pipe;
+    CPipeManager manager;
+    manager.SetTransmit(&pipe);
+    // Sixty transfers grow side by side, "packet 1 of 2" over and over, past the bound together.
+    constexpr DWORD kTransfers = 60;
+    const DWORD packetsEach =
+        static_cast<DWORD>(CPipeManager::kMaxPartialBytes / kPacketPayloadLimit / kTransfers + 2);
+    for (DWORD round = 0; round < packetsEach; ++round) {
+        for (DWORD id = 1; id <= kTransfers; ++id) {
+            const Bytes packet = FirstOfTwoPackets(id, kPacketPayloadLimit);
+            manager.Recieve(1, static_cast<DWORD>(packet.size()), packet.data());
+        }
+    }
+    const std::vector<std::wstring> lines = capture.Lines();
+    const auto firstDrop = std::find_if(lines.begin(), lines.end(), [](const auto& line) {
+        return line.compare(0, kDroppedPartial.size(), kDroppedPartial) == 0;
+    });
+    ASSERT_NE(firstDrop, lines.end());
+    EXPECT_EQ(firstDrop->substr(kDroppedPartial.size(), 2), L"1 ") << "the oldest goes first";
 }

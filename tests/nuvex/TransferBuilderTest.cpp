@@ -95,3 +95,22 @@ TEST(TransferBuilder, InitializeTracesItsOwnName) {
                             L"packet count\n"),
               1u);
 }
+
+TEST(TransferBuilder, PacketsAreAppendedInPlace) {
+    CTransferBuilder builder(7, 5);
+    ASSERT_TRUE(Initialize(builder, Packet(5, 1, 2, std::vector<BYTE>(1024, 0))));
+    size_t moves = 0;
+    const BYTE* data = builder.Data();
+    for (int i = 1; i <= 9000; ++i) {
+        // "Packet 1 of 2" over and over: the transfer never completes and only grows.
+        ASSERT_TRUE(
+            Append(builder, Packet(5, 1, 2, std::vector<BYTE>(1024, static_cast<BYTE>(i)))));
+        if (builder.Data() != data)
+            ++moves;
+        data = builder.Data();
+    }
+    EXPECT_LE(moves, 20u) << "the room grows by doubling, not by one packet at a time";
+    ASSERT_EQ(builder.Size(), 9001u * 1024);
+    for (const int packet : {0, 1, 4567, 9000})
+        EXPECT_EQ(builder.Data()[packet * 1024 + 512], static_cast<BYTE>(packet));
+}
