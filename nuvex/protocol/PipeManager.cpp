@@ -279,7 +279,7 @@ void CPipeManager::ProcessTransfer(PipeSourceToken source, DWORD contextId, cons
         DebugLine(L"CTransferHandlerThread::Create failed %08X\n", GetLastError());
         break;
     case CTransferHandlerQueue::AddResult::Full:
-        DebugLine(L"CPipeManager::ProcessTransfer() - too many requests waiting, request dropped "
+        DebugLine(L"CPipeManager::ProcessTransfer() - handler queue full, request dropped "
                   L"(TransferContextId=%d)\n",
                   contextId);
         break;

@@ -489,8 +489,9 @@ TEST(PipeManager, FloodOfRequestsTakesBoundedThreadsAndMemoryAndWaitsItsTurnInOr
         ASSERT_TRUE(pipe.WaitForWrites(CTransferHandlerQueue::kMaxThreads));
         EXPECT_LE(ThreadsOfThisProcess(), threadsBefore + CTransferHandlerQueue::kMaxThreads + 2);
         EXPECT_LT(PeakWorkingSet() - memoryBefore, kSmallGrowth);
-        EXPECT_EQ(LinesStartingWith(capture, L"CPipeManager::ProcessTransfer() - too many requests "
-                                             L"waiting, request dropped (TransferContextId="),
+        EXPECT_EQ(LinesStartingWith(capture,
+                                    L"CPipeManager::ProcessTransfer() - handler queue full, "
+                                    L"request dropped (TransferContextId="),
                   kRequests - kTaken);
         std::vector<DWORD> seen = receiver.Seen();
         std::sort(seen.begin(), seen.end());

@@ -1,11 +1,13 @@
 // A service that stops answering while a callback of the library's user waits on it: nobody
 // else waits with it, and ending the connection is prompt and leaves no callback running.
 
+#include "tests/nuvex/DebugOutputCapture.h"
 #include "tests/nuvex/ServiceFixture.h"
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 
 namespace {
 
@@ -95,4 +97,40 @@ TEST_F(SilentServiceTest, SoftButtonCallbackWaitingOnTheServiceHoldsUpNoOtherDev
     ExpectOthersUnhindered(callback, [&] {
         EXPECT_EQ(m_service.PressSoftButtons(L"SERIAL-NUMBER-16", 1, 100), kStandinNoReply);
     });
+}
+
+namespace {
+
+struct StuckCallback {
+    UniqueHandle entered{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle left{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+void WINAPI StuckOnButtons(NuvexDevice, DWORD, void* context) {
+    auto* callback = static_cast<StuckCallback*>(context);
+    SetEvent(callback->entered.get());
+    WaitForSingleObject(callback->release.get(), 30000);
+    SetEvent(callback->left.get());
+}
+
+} // namespace
+
+TEST_F(ServiceTest, CallbackThatDoesNotReturnHoldsUpDeinitializeOnlyForItsBound) {
+    CDebugOutputCapture capture;
+    StuckCallback callback;
+    ASSERT_EQ(m_exports.RegisterSoftButtonCallback(m_joystickDevice, StuckOnButtons, &callback),
+              S_OK);
+    auto press = std::async(std::launch::async,
+                            [&] { return m_service.PressSoftButtons(L"SERIAL-NUMBER-16", 1); });
+    ASSERT_EQ(WaitForSingleObject(callback.entered.get(), 5000), WAIT_OBJECT_0);
+    const auto start = Clock::now();
+    m_exports.Deinitialize();
+    EXPECT_LT(Clock::now() - start, kOwnTimeOutBound);
+    EXPECT_EQ(capture.Count(L"CTransferPipeClient_impl::EndConnection() - handlers still running "
+                            L"after 5000 ms\n"),
+              1u);
+    SetEvent(callback.release.get());
+    EXPECT_EQ(WaitForSingleObject(callback.left.get(), 5000), WAIT_OBJECT_0);
+    press.wait();
 }
