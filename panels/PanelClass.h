@@ -55,11 +55,14 @@ protected:
 public:
     // The page counter is the application's; panels ignore it.
     virtual void OnSimInitialize(DWORD& pageCounter) = 0;
-    // Ignores request ids other than the panel's definition id.
-    virtual void OnSimRecieveData(DWORD requestId, const void* data) = 0;
+    // Ignores request ids other than the panel's definition id, and blocks of another size than
+    // the panel's data block.
+    virtual void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) = 0;
 
 protected:
-    // With the panel lock held: the device was opened, and it is about to be closed.
+    // The device was opened, and it is about to be closed; no read thread runs for it then. Called
+    // without the panel lock: a panel takes it for its data block and the device's values and
+    // reports, and talks to the device without it.
     virtual void OnDeviceAttached(CPanelDevice& device) = 0;
     virtual void OnDeviceDetached(CPanelDevice& device) = 0;
     // Runs on the device's read thread.
@@ -72,23 +75,33 @@ protected:
     };
     using PendingEvents = std::vector<PendingEvent>;
 
-    // The data step every panel takes: under the panel lock, a block that is this panel's and
-    // differs from `stored` replaces it, and then `refresh` runs for every open device.
+    // The data step every panel takes: under the panel lock, a block that is this panel's, has
+    // the size of `stored` and differs from it replaces it, and then `refresh` runs for every
+    // open device; the reports it queued are written once the lock is released.
     template <typename Data, typename Refresh>
-    void ReceiveData(DWORD requestId, const void* block, Data& stored, Refresh refresh) {
-        std::lock_guard<std::mutex> lock(m_lock);
-        if (StoreData(requestId, block, &stored, sizeof(Data)))
+    void ReceiveData(DWORD requestId, const void* block, DWORD size, Data& stored,
+                     Refresh refresh) {
+        if (size != sizeof(Data))
+            return;
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            if (!StoreData(requestId, block, &stored, sizeof(Data)))
+                return;
             ForEachDevice(refresh);
+        }
+        ForEachDevice([](CPanelDevice& device) { device.WriteFeatureReports(); });
     }
 
-    // The input step every reading panel takes: `decide` gathers the events under the panel
-    // lock, and they are transmitted once it is released.
-    template <typename Decide> void HandleInput(Decide decide) {
+    // The input step every reading panel takes: `decide` gathers the events and queues the
+    // device's reports under the panel lock; the reports are written and the events transmitted
+    // once it is released.
+    template <typename Decide> void HandleInput(CPanelDevice& device, Decide decide) {
         PendingEvents events;
         {
             std::lock_guard<std::mutex> lock(m_lock);
             decide(events);
         }
+        device.WriteFeatureReports();
         TransmitEvents(events);
     }
 
@@ -123,8 +136,9 @@ protected:
 
     IPanelSimConnect& SimConnect() { return m_simConnect; }
 
-    // Guards the data block and, for each device, its values, last report and feature handle
-    // between the read threads and the main thread.
+    // Guards the data block and, for each device, its values, last report and queued reports
+    // between the read threads and the main thread. Never held while the device or the simulator
+    // is called: a read thread that has to be terminated cannot hold it.
     std::mutex& PanelLock() { return m_lock; }
 
     LONG m_defineid = 0;

@@ -157,13 +157,15 @@ void CPanelClass_Autopilot::OnSimInitialize(DWORD&) {
     SetPriority();
 }
 
-void CPanelClass_Autopilot::OnSimRecieveData(DWORD requestId, const void* data) {
-    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) { Refresh(device, false); });
+void CPanelClass_Autopilot::OnSimRecieveData(DWORD requestId, const void* data, DWORD size) {
+    ReceiveData(requestId, data, size, m_data,
+                [this](CPanelDevice& device) { Refresh(device, false); });
 }
 
 void CPanelClass_Autopilot::OnDeviceAttached(CPanelDevice& device) {
     BYTE report[kReportLength] = {};
     device.FeatureDevice().GetFeature(report, kReportLength);
+    std::lock_guard<std::mutex> lock(PanelLock());
     device.SetDeviceValue(kModeKey, DecodeMode(report[1], kModeAltitude));
     Refresh(device, true);
 }
@@ -171,7 +173,8 @@ void CPanelClass_Autopilot::OnDeviceAttached(CPanelDevice& device) {
 void CPanelClass_Autopilot::OnDeviceDetached(CPanelDevice& device) {
     BYTE report[kReportLength] = {};
     memset(report + 1, kDetachedDigit, 2 * kDigitsPerDisplay);
-    device.FeatureDevice().SetFeature(report, kReportLength);
+    std::lock_guard<std::mutex> lock(PanelLock());
+    device.QueueFeatureReport(report, kReportLength);
 }
 
 bool CPanelClass_Autopilot::ControlsLive() const {
@@ -184,7 +187,7 @@ void CPanelClass_Autopilot::OnInputReport(CPanelDevice& device, DWORD, const BYT
     const BYTE r1 = NewlySet(previous, current, 1);
     const BYTE r2 = NewlySet(previous, current, 2);
     const BYTE r3 = NewlySet(previous, current, 3);
-    HandleInput([&](PendingEvents& events) {
+    HandleInput(device, [&](PendingEvents& events) {
         LONG mode = DecodeMode(r1, device.GetDeviceValue(kModeKey));
         bool modeChanged = mode != device.GetDeviceValue(kModeKey);
         if (modeChanged)
@@ -264,6 +267,6 @@ void CPanelClass_Autopilot::Refresh(CPanelDevice& device, bool force) {
     bool changed = device.ReportChanged(report, kReportLength);
     if (changed || force) {
         DebugTrace(L"The report[11] will be set: 0x%x", report[11]);
-        device.FeatureDevice().SetFeature(report, kReportLength);
+        device.QueueFeatureReport(report, kReportLength);
     }
 }

@@ -36,7 +36,7 @@ public:
     ~CPanelClass_Autopilot();
 
     void OnSimInitialize(DWORD& pageCounter) override;
-    void OnSimRecieveData(DWORD requestId, const void* data) override;
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override;
 
 private:
     static constexpr int kModes = 5; // altitude, vertical speed, airspeed, heading, course

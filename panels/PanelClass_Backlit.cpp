@@ -109,36 +109,42 @@ void CPanelClass_Backlit::OnSimInitialize(DWORD&) {
     AddDatums(kFuelDatums, std::size(kFuelDatums), counter);
 }
 
-void CPanelClass_Backlit::OnSimRecieveData(DWORD requestId, const void* data) {
-    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) {
+void CPanelClass_Backlit::OnSimRecieveData(DWORD requestId, const void* data, DWORD size) {
+    ReceiveData(requestId, data, size, m_data, [this](CPanelDevice& device) {
         auto* programming = static_cast<LampProgramming*>(device.PanelData().get());
         if (!programming)
             return;
         LampReport report = {{kLampReportId}, false, false};
         BuildReport(*programming, report);
-        device.FeatureDevice().SetFeature(report.bytes, kLampReportLength);
+        device.QueueFeatureReport(report.bytes, kLampReportLength);
     });
 }
 
 void CPanelClass_Backlit::OnDeviceAttached(CPanelDevice& device) {
     auto programming = std::make_unique<LampProgramming>();
     LoadLampProgramming(device.FeatureDevice(), *programming);
-    device.PanelData() = std::move(programming);
-    BYTE brightness[kBrightnessReportLength] = {kBrightnessReportId, kFullBrightness};
-    device.FeatureDevice().SetFeature(brightness, kBrightnessReportLength);
+    {
+        std::lock_guard<std::mutex> lock(PanelLock());
+        device.PanelData() = std::move(programming);
+        BYTE brightness[kBrightnessReportLength] = {kBrightnessReportId, kFullBrightness};
+        device.QueueFeatureReport(brightness, kBrightnessReportLength);
+    }
+    device.WriteFeatureReports();
     // The panel needs a moment after the brightness before it takes the lamps.
     Sleep(kBrightnessSettleMs);
+    std::lock_guard<std::mutex> lock(PanelLock());
     WriteDark(device);
 }
 
 void CPanelClass_Backlit::OnDeviceDetached(CPanelDevice& device) {
+    std::lock_guard<std::mutex> lock(PanelLock());
     device.PanelData().reset();
     WriteDark(device);
 }
 
 void CPanelClass_Backlit::WriteDark(CPanelDevice& device) {
     BYTE dark[kLampReportLength] = {kLampReportId};
-    device.FeatureDevice().SetFeature(dark, kLampReportLength);
+    device.QueueFeatureReport(dark, kLampReportLength);
 }
 
 void CPanelClass_Backlit::SetLamp(const LampAssignment* assignment, bool condition,

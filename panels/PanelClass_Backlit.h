@@ -54,7 +54,7 @@ public:
     ~CPanelClass_Backlit();
 
     void OnSimInitialize(DWORD& pageCounter) override;
-    void OnSimRecieveData(DWORD requestId, const void* data) override;
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override;
 
 private:
     // A lamp report being built, with what it has lit so far.
@@ -74,6 +74,7 @@ private:
     void BuildReport(const LampProgramming& programming, LampReport& report) const;
     void EvaluateEngines(const LampProgramming& programming, LampReport& report) const;
     void EvaluateGear(const LampProgramming& programming, LampReport& report) const;
+    // With the panel lock held: all lamps off, written once it is released.
     static void WriteDark(CPanelDevice& device);
 
     Data m_data = {};

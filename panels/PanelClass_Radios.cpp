@@ -170,13 +170,15 @@ void CPanelClass_Radios::OnSimInitialize(DWORD&) {
     SetPriority();
 }
 
-void CPanelClass_Radios::OnSimRecieveData(DWORD requestId, const void* data) {
-    ReceiveData(requestId, data, m_data, [this](CPanelDevice& device) { Refresh(device, false); });
+void CPanelClass_Radios::OnSimRecieveData(DWORD requestId, const void* data, DWORD size) {
+    ReceiveData(requestId, data, size, m_data,
+                [this](CPanelDevice& device) { Refresh(device, false); });
 }
 
 void CPanelClass_Radios::OnDeviceAttached(CPanelDevice& device) {
     BYTE report[kReportLength] = {};
     device.FeatureDevice().GetFeature(report, kReportLength);
+    std::lock_guard<std::mutex> lock(PanelLock());
     device.SetDeviceValue(kUpperMode, DecodeUpper(report[1], kDefaultMode));
     device.SetDeviceValue(kLowerMode, DecodeLower(report[1], report[2], kDefaultMode));
     Refresh(device, true);
@@ -186,7 +188,8 @@ void CPanelClass_Radios::OnDeviceDetached(CPanelDevice& device) {
     BYTE report[kReportLength];
     memset(report, kDarkDigit, sizeof(report));
     report[0] = 0x00;
-    device.FeatureDevice().SetFeature(report, kReportLength);
+    std::lock_guard<std::mutex> lock(PanelLock());
+    device.QueueFeatureReport(report, kReportLength);
 }
 
 bool CPanelClass_Radios::PassesKnobFilters(BYTE r1, BYTE r2, BYTE r3) {
@@ -238,7 +241,7 @@ void CPanelClass_Radios::OnInputReport(CPanelDevice& device, DWORD, const BYTE* 
     const BYTE r1 = NewlySet(previous, current, 1);
     const BYTE r2 = NewlySet(previous, current, 2);
     const BYTE r3 = NewlySet(previous, current, 3);
-    HandleInput([&](PendingEvents& events) {
+    HandleInput(device, [&](PendingEvents& events) {
         if (!PassesKnobFilters(r1, r2, r3))
             return;
         bool modeChanged = false;
@@ -294,5 +297,5 @@ void CPanelClass_Radios::Refresh(CPanelDevice& device, bool force) {
     }
     bool changed = device.ReportChanged(report, kReportLength);
     if (changed || force)
-        device.FeatureDevice().SetFeature(report, kReportLength);
+        device.QueueFeatureReport(report, kReportLength);
 }

@@ -34,7 +34,7 @@ public:
     ~CPanelClass_Radios();
 
     void OnSimInitialize(DWORD& pageCounter) override;
-    void OnSimRecieveData(DWORD requestId, const void* data) override;
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override;
 
     // Tests drive the knob filters with their own clock.
     void SetTickSource(EncoderFilter::TickSource clock);

@@ -137,22 +137,24 @@ void CPanelClass_Switch::OnSimInitialize(DWORD&) {
     SetPriority();
 }
 
-void CPanelClass_Switch::OnSimRecieveData(DWORD requestId, const void* data) {
-    ReceiveData(requestId, data, m_data,
+void CPanelClass_Switch::OnSimRecieveData(DWORD requestId, const void* data, DWORD size) {
+    ReceiveData(requestId, data, size, m_data,
                 [this](CPanelDevice& device) { WriteLamps(device, GearLamps()); });
 }
 
 void CPanelClass_Switch::OnDeviceAttached(CPanelDevice& device) {
+    std::lock_guard<std::mutex> lock(PanelLock());
     WriteLamps(device, 0);
 }
 
 void CPanelClass_Switch::OnDeviceDetached(CPanelDevice& device) {
+    std::lock_guard<std::mutex> lock(PanelLock());
     WriteLamps(device, 0);
 }
 
 void CPanelClass_Switch::WriteLamps(CPanelDevice& device, BYTE lamps) {
     BYTE report[kLampReportLength] = {0x00, lamps};
-    device.FeatureDevice().SetFeature(report, kLampReportLength);
+    device.QueueFeatureReport(report, kLampReportLength);
 }
 
 BYTE CPanelClass_Switch::GearLamps() const {
@@ -172,11 +174,11 @@ BYTE CPanelClass_Switch::GearLamps() const {
     return lamps;
 }
 
-void CPanelClass_Switch::OnInputReport(CPanelDevice&, DWORD count, const BYTE* previous,
+void CPanelClass_Switch::OnInputReport(CPanelDevice& device, DWORD count, const BYTE* previous,
                                        const BYTE* current) {
     if (count != kReportBytes)
         return;
-    HandleInput([&](PendingEvents& events) { DecideSwitches(previous, current, events); });
+    HandleInput(device, [&](PendingEvents& events) { DecideSwitches(previous, current, events); });
 }
 
 void CPanelClass_Switch::DecideSwitches(const BYTE* previous, const BYTE* current,

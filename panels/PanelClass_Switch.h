@@ -32,7 +32,7 @@ public:
     ~CPanelClass_Switch();
 
     void OnSimInitialize(DWORD& pageCounter) override;
-    void OnSimRecieveData(DWORD requestId, const void* data) override;
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override;
 
 private:
     enum Event {
@@ -63,6 +63,7 @@ private:
 
     void DecideSwitches(const BYTE* previous, const BYTE* current, PendingEvents& events) const;
     BYTE GearLamps() const;
+    // With the panel lock held: the lamps' report, written once it is released.
     static void WriteLamps(CPanelDevice& device, BYTE lamps);
 
     Data m_data = {};

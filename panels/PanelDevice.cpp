@@ -17,8 +17,8 @@ CPanelDevice::CPanelDevice() : m_stopEvent(CreateEventW(nullptr, FALSE, FALSE, n
 CPanelDevice::~CPanelDevice() {
     StopReadThread();
     if (m_owner && m_attached) {
-        std::lock_guard<std::mutex> lock(m_owner->m_lock);
         m_owner->OnDeviceDetached(*this);
+        WriteFeatureReports();
     }
     m_owner = nullptr;
 }
@@ -33,10 +33,8 @@ bool CPanelDevice::Open(const wchar_t* path, CPanelClass* panel) {
         return false;
     m_caps = m_feature->Capabilities();
     m_attached = true;
-    {
-        std::lock_guard<std::mutex> lock(m_owner->m_lock);
-        m_owner->OnDeviceAttached(*this);
-    }
+    m_owner->OnDeviceAttached(*this);
+    WriteFeatureReports();
     if (m_owner->NeedsReadThread()) {
         m_readThread.reset(
             CreateThread(nullptr, 0, &CPanelDevice::ReadThreadProc, this, 0, nullptr));
@@ -92,6 +90,30 @@ bool CPanelDevice::ReportChanged(const BYTE* bytes, ULONG length) {
     m_lastReport.assign(bytes, bytes + length);
     m_hasLastReport = true;
     return true;
+}
+
+void CPanelDevice::QueueFeatureReport(const BYTE* report, ULONG length) {
+    std::erase_if(m_queuedReports, [&](const std::vector<BYTE>& queued) {
+        return queued.size() == length && length > 0 && queued[0] == report[0];
+    });
+    m_queuedReports.emplace_back(report, report + length);
+}
+
+// A writer that is terminated inside the device (after the stop time-out) leaves the queue
+// claimed: later reports then wait in it rather than block another thread on that device.
+void CPanelDevice::WriteFeatureReports() {
+    std::unique_lock<std::mutex> lock(m_owner->m_lock);
+    if (m_writingReports)
+        return;
+    m_writingReports = true;
+    while (!m_queuedReports.empty()) {
+        std::vector<BYTE> next = std::move(m_queuedReports.front());
+        m_queuedReports.erase(m_queuedReports.begin());
+        lock.unlock();
+        m_feature->SetFeature(next.data(), static_cast<ULONG>(next.size()));
+        lock.lock();
+    }
+    m_writingReports = false;
 }
 
 LONG CPanelDevice::GetDeviceValue(DWORD key) const {

@@ -34,6 +34,13 @@ public:
     LONG GetDeviceValue(DWORD key) const;
     void SetDeviceValue(DWORD key, LONG value);
 
+    // Feature reports reach the device in the order they were made, and no thread holds the
+    // panel lock while it writes one. Queued with the panel lock held (a queued report of the same
+    // id and length is replaced: only the newest counts); written after it is released, by one
+    // thread at a time, which writes until the queue is empty.
+    void QueueFeatureReport(const BYTE* report, ULONG length);
+    void WriteFeatureReports();
+
     IHidFeatureDevice& FeatureDevice() { return *m_feature; }
     const HIDP_CAPS& Capabilities() const { return m_caps; }
     std::unique_ptr<IPanelDeviceData>& PanelData() { return m_panelData; }
@@ -53,5 +60,7 @@ private:
     HIDP_CAPS m_caps = {};
     std::vector<BYTE> m_lastReport;
     bool m_hasLastReport = false;
+    std::vector<std::vector<BYTE>> m_queuedReports;
+    bool m_writingReports = false;
     std::unique_ptr<IPanelDeviceData> m_panelData;
 };

@@ -2,6 +2,10 @@
 
 #include "common/UniqueHandle.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 // A pending read may wait for input as long as the device stays open; waiting in slices keeps
@@ -9,6 +13,8 @@ namespace {
 constexpr DWORD kReadWaitSliceMs = 1000;
 // When no event can be made for a read, wait this long (or until stopped) and try again.
 constexpr DWORD kEventRetryMs = 1000;
+// How long a cancelled read may take to end before it is left to the driver.
+constexpr DWORD kCancelWaitMs = 1000;
 
 UniqueFile OpenDevicePath(const wchar_t* path, DWORD flags) {
     return UniqueFile(CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
@@ -42,22 +48,29 @@ private:
 
 class CWindowsHidInputDevice : public IHidInputDevice {
 public:
-    explicit CWindowsHidInputDevice(UniqueFile handle) : m_handle(std::move(handle)) {}
+    explicit CWindowsHidInputDevice(UniqueFile handle)
+        : m_handle(std::move(handle)), m_read(std::make_unique<Read>()) {}
 
     ReadResult ReadReport(BYTE* buffer, DWORD length, DWORD& count, HANDLE stopEvent) override {
+        if (!m_read)
+            return ReadResult::Stopped;
         UniqueHandle readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         if (!readEvent)
             return WaitForSingleObject(stopEvent, kEventRetryMs) == WAIT_TIMEOUT
                        ? ReadResult::Failed
                        : ReadResult::Stopped;
 
-        OVERLAPPED overlapped = {};
+        if (m_read->buffer.size() < length)
+            m_read->buffer.resize(length);
+        OVERLAPPED& overlapped = m_read->overlapped;
+        overlapped = {};
         overlapped.hEvent = readEvent.get();
         count = 0;
         // A read that fails at once (the device has gone) never signals its event, so the
         // wait below then lasts until the stop event.
-        bool pending = ReadFile(m_handle.get(), buffer, length, &count, &overlapped) ||
-                       GetLastError() == ERROR_IO_PENDING;
+        bool pending =
+            ReadFile(m_handle.get(), m_read->buffer.data(), length, &count, &overlapped) ||
+            GetLastError() == ERROR_IO_PENDING;
 
         HANDLE objects[] = {readEvent.get(), stopEvent};
         DWORD wait;
@@ -66,19 +79,34 @@ public:
         } while (wait == WAIT_TIMEOUT);
 
         if (wait != WAIT_OBJECT_0) {
-            // The buffer belongs to the caller: the read must be over before it is reused.
             if (pending) {
                 CancelIo(m_handle.get());
-                GetOverlappedResult(m_handle.get(), &overlapped, &count, TRUE);
+                // A read the driver does not give back in time keeps its buffer, OVERLAPPED
+                // and event for good: the driver may still write to them.
+                if (WaitForSingleObject(readEvent.get(), kCancelWaitMs) != WAIT_OBJECT_0) {
+                    m_read->event = std::move(readEvent);
+                    (void)m_read.release();
+                }
             }
             return ReadResult::Stopped;
         }
-        return GetOverlappedResult(m_handle.get(), &overlapped, &count, FALSE) ? ReadResult::Report
-                                                                               : ReadResult::Failed;
+        if (!GetOverlappedResult(m_handle.get(), &overlapped, &count, FALSE))
+            return ReadResult::Failed;
+        memcpy(buffer, m_read->buffer.data(), std::min<DWORD>(count, length));
+        return ReadResult::Report;
     }
 
 private:
+    // What a pending read lends the driver. The reads land here rather than in the caller's
+    // buffer, so a read that outlives its wait never writes into memory the caller has freed.
+    struct Read {
+        OVERLAPPED overlapped = {};
+        std::vector<BYTE> buffer;
+        UniqueHandle event;
+    };
+
     UniqueFile m_handle;
+    std::unique_ptr<Read> m_read;
 };
 
 void FreePreparsedData(PHIDP_PREPARSED_DATA data) noexcept {

@@ -23,9 +23,13 @@ public:
 
     virtual bool IsNuvexServiceRunning() = 0;
     // Binds the library and offers `pages` to every device present; the map outlives the
-    // binding and does not change until FinalizeNuvex.
+    // binding and does not change until DetachPages.
     virtual bool InitializeNuvex(const PageMap& pages) = 0;
     virtual void FinalizeNuvex() = 0;
+    // Before the pages are destroyed, whether or not the library was finalised: from now on no
+    // notification of the library reaches a page. Waits, bounded, for those already inside one;
+    // false when some still are, and the pages must then be left alive.
+    virtual bool DetachPages() = 0;
 
     // What pages ask of their host.
     virtual void RefreshPage(IPage* page) = 0;

@@ -13,8 +13,9 @@ public:
     // The page counter is the application's next free page id; panels ignore it.
     virtual void OnSimInitialize(DWORD& pageCounter) = 0;
     virtual void OnSimStart() = 0;
-    // Every object-data message; a panel ignores request ids other than its own.
-    virtual void OnSimRecieveData(DWORD requestId, const void* data) = 0;
+    // Every object-data message with its size in bytes; a panel ignores request ids other than its
+    // own, and blocks that are not the size of its record.
+    virtual void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) = 0;
     virtual void OnDeviceArrival(const wchar_t* path) = 0;
     virtual void OnDeviceRemoval(const wchar_t* path) = 0;
     virtual void CloseAllDevices() = 0;
@@ -28,8 +29,8 @@ public:
 
     void OnSimInitialize(DWORD& pageCounter) override { m_panel.OnSimInitialize(pageCounter); }
     void OnSimStart() override { m_panel.OnSimStart(); }
-    void OnSimRecieveData(DWORD requestId, const void* data) override {
-        m_panel.OnSimRecieveData(requestId, data);
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override {
+        m_panel.OnSimRecieveData(requestId, data, size);
     }
     void OnDeviceArrival(const wchar_t* path) override { m_panel.OnDeviceArrival(path); }
     void OnDeviceRemoval(const wchar_t* path) override { m_panel.OnDeviceRemoval(path); }

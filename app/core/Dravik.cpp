@@ -214,6 +214,14 @@ void CDravik::OnFinalize() {
 }
 
 void CDravik::DeletePages() {
+    // A notification still inside a page after the bounded wait means the library did not keep its
+    // own time-out: the pages are then left alive rather than freed under it.
+    if (m_displayDevices && !m_displayDevices->DetachPages()) {
+        for (auto& entry : m_pages)
+            (void)entry.second.release();
+        m_pages.clear();
+        return;
+    }
     for (auto& entry : m_pages)
         entry.second.reset();
     m_pages.clear();
@@ -240,7 +248,7 @@ void CDravik::OnSimObjectData(DWORD requestId, const void* data, DWORD size) {
     if (page != m_pages.end())
         page->second->OnSimRecieveData(data, size);
     for (const std::unique_ptr<IHidPanel>& panel : m_panels)
-        panel->OnSimRecieveData(requestId, data);
+        panel->OnSimRecieveData(requestId, data, size);
 }
 
 LRESULT CDravik::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,29 +4,46 @@
 
 #include "common/CallNoThrow.h"
 
-CDisplayDeviceRouter::CDisplayDeviceRouter(CNuvexLibrary& library) : m_library(library) {}
+CDisplayDeviceRouter::CDisplayDeviceRouter(CNuvexLibrary& library)
+    : m_library(library), m_stopResender(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CDisplayDeviceRouter::~CDisplayDeviceRouter() {
+    StopResender();
+}
 
 void WINAPI CDisplayDeviceRouter::OnDeviceCallback(NuvexDevice device, DWORD added,
                                                    void* context) noexcept {
     auto* router = static_cast<CDisplayDeviceRouter*>(context);
-    (void)CallNoThrow([&] { router->OnDeviceChange(device, (added & 0xFF) != 0); });
+    (void)CallNoThrow([&] {
+        if (CCallGate::Passage passage{router->m_gate})
+            router->OnDeviceChange(device, (added & 0xFF) != 0);
+    });
 }
 
 void WINAPI CDisplayDeviceRouter::OnEnumerateCallback(NuvexDevice device, void* context) noexcept {
     auto* router = static_cast<CDisplayDeviceRouter*>(context);
-    (void)CallNoThrow([&] { router->OnDeviceChange(device, true); });
+    (void)CallNoThrow([&] {
+        if (CCallGate::Passage passage{router->m_gate})
+            router->OnDeviceChange(device, true);
+    });
 }
 
 void WINAPI CDisplayDeviceRouter::OnPageCallback(NuvexDevice device, DWORD page, bool activated,
                                                  void* context) noexcept {
     auto* router = static_cast<CDisplayDeviceRouter*>(context);
-    (void)CallNoThrow([&] { router->OnPageChange(device, page, activated); });
+    (void)CallNoThrow([&] {
+        if (CCallGate::Passage passage{router->m_gate})
+            router->OnPageChange(device, page, activated);
+    });
 }
 
 void WINAPI CDisplayDeviceRouter::OnSoftButtonCallback(NuvexDevice device, DWORD buttons,
                                                        void* context) noexcept {
     auto* router = static_cast<CDisplayDeviceRouter*>(context);
-    (void)CallNoThrow([&] { router->OnSoftButtons(device, buttons); });
+    (void)CallNoThrow([&] {
+        if (CCallGate::Passage passage{router->m_gate})
+            router->OnSoftButtons(device, buttons);
+    });
 }
 
 bool CDisplayDeviceRouter::InitializeNuvex(const PageMap& pages) {
@@ -35,6 +52,7 @@ bool CDisplayDeviceRouter::InitializeNuvex(const PageMap& pages) {
     TraceResult(hr, L"CDravik::InitializeNuvex - Nuvex_Initialize");
     if (FAILED(hr))
         return false;
+    StartResender();
     hr = m_library.Nuvex_RegisterDeviceCallback(OnDeviceCallback, this);
     TraceResult(hr, L"CDravik::InitializeNuvex - Nuvex_RegisterDeviceCallback");
     if (FAILED(hr))
@@ -45,9 +63,86 @@ bool CDisplayDeviceRouter::InitializeNuvex(const PageMap& pages) {
 }
 
 void CDisplayDeviceRouter::FinalizeNuvex() {
+    // Closed first: a notification that comes while the library ends its transfers is dropped,
+    // and the resender starts no probe that the library would then have to wait for.
+    m_gate.Close();
+    SetEvent(m_stopResender.get());
     TraceResult(m_library.Nuvex_Deinitialize(), L"CDravik::FinalizeNuvex - Nuvex_Deinitialize");
-    std::lock_guard<std::mutex> lock(m_deviceLock);
-    m_devices.clear();
+    ForgetDevices();
+}
+
+bool CDisplayDeviceRouter::DetachPages() {
+    m_gate.Close();
+    SetEvent(m_stopResender.get());
+    const bool empty = m_gate.WaitUntilEmpty(kCallDrainTimeoutMs);
+    StopResender();
+    return empty;
+}
+
+void CDisplayDeviceRouter::ForgetDevices() {
+    std::map<NuvexDevice, DisplayDeviceRecord> devices;
+    {
+        std::lock_guard<std::mutex> lock(m_deviceLock);
+        devices.swap(m_devices);
+    }
+    for (const auto& entry : devices)
+        m_library.SilentDevices().Forget(entry.first);
+}
+
+void CDisplayDeviceRouter::StartResender() {
+    if (m_resender || !m_stopResender)
+        return;
+    m_resender.reset(
+        CreateThread(nullptr, 0, &CDisplayDeviceRouter::ResendThreadProc, this, 0, nullptr));
+}
+
+void CDisplayDeviceRouter::StopResender() {
+    if (!m_resender)
+        return;
+    SetEvent(m_stopResender.get());
+    WaitForSingleObject(m_resender.get(), kCallDrainTimeoutMs);
+    m_resender.reset();
+}
+
+DWORD WINAPI CDisplayDeviceRouter::ResendThreadProc(void* router) noexcept {
+    return SUCCEEDED(
+               CallNoThrow([router] { static_cast<CDisplayDeviceRouter*>(router)->ResendLoop(); }))
+               ? 0
+               : 1;
+}
+
+void CDisplayDeviceRouter::ResendLoop() {
+    CSilentDevices& silent = m_library.SilentDevices();
+    for (;;) {
+        HANDLE objects[] = {m_stopResender.get(), silent.Changed()};
+        const DWORD wait = WaitForMultipleObjects(2, objects, FALSE, silent.TimeToNextDue());
+        if (wait != WAIT_OBJECT_0 + 1 && wait != WAIT_TIMEOUT)
+            return;
+        for (NuvexDevice device : silent.TakeDue()) {
+            (void)CallNoThrow([&] { Resend(device); });
+            silent.EndProbe(device);
+        }
+    }
+}
+
+void CDisplayDeviceRouter::Resend(NuvexDevice device) {
+    CCallGate::Passage passage(m_gate);
+    if (!passage)
+        return;
+    GUID type = {};
+    DWORD activePage = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_deviceLock);
+        auto found = m_devices.find(device);
+        if (found == m_devices.end())
+            return;
+        type = found->second.type;
+        activePage = found->second.activePage;
+    }
+    if (IPage* page = FindPage(activePage)) {
+        page->SendToDevice(device, type);
+        page->SendLedsToDevice(device, type);
+    }
 }
 
 // The device's position among the known devices of its type. A device announced again (by its
@@ -73,8 +168,11 @@ void CDisplayDeviceRouter::SetActivePage(NuvexDevice device, DWORD page) {
 
 void CDisplayDeviceRouter::OnDeviceChange(NuvexDevice device, bool added) {
     if (!added) {
-        std::lock_guard<std::mutex> lock(m_deviceLock);
-        m_devices.erase(device);
+        {
+            std::lock_guard<std::mutex> lock(m_deviceLock);
+            m_devices.erase(device);
+        }
+        m_library.SilentDevices().Forget(device);
         return;
     }
 
@@ -193,7 +291,8 @@ void CDisplayDeviceRouter::OnSoftButtons(NuvexDevice device, DWORD buttons) {
 }
 
 void CDisplayDeviceRouter::RefreshPage(IPage* page) {
-    if (!page)
+    CCallGate::Passage passage(m_gate);
+    if (!page || !passage)
         return;
     std::vector<std::pair<NuvexDevice, GUID>> showing;
     {

@@ -1,6 +1,7 @@
 #include "app/display/NuvexDisplayDevices.h"
 
-CNuvexDisplayDevices::CNuvexDisplayDevices(CNuvexLibrary& library) : m_router(library) {}
+CNuvexDisplayDevices::CNuvexDisplayDevices(CNuvexLibrary& library, ServiceCheck isServiceRunning)
+    : m_isServiceRunning(isServiceRunning), m_router(library) {}
 
 void CNuvexDisplayDevices::LoadGaugeAssignments() {
     m_assignments.Load();
@@ -11,7 +12,7 @@ void CNuvexDisplayDevices::SaveGaugeAssignments() {
 }
 
 bool CNuvexDisplayDevices::IsNuvexServiceRunning() {
-    return ::IsNuvexServiceRunning();
+    return m_isServiceRunning();
 }
 
 bool CNuvexDisplayDevices::InitializeNuvex(const PageMap& pages) {
@@ -20,6 +21,10 @@ bool CNuvexDisplayDevices::InitializeNuvex(const PageMap& pages) {
 
 void CNuvexDisplayDevices::FinalizeNuvex() {
     m_router.FinalizeNuvex();
+}
+
+bool CNuvexDisplayDevices::DetachPages() {
+    return m_router.DetachPages();
 }
 
 void CNuvexDisplayDevices::RefreshPage(IPage* page) {

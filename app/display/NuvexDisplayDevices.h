@@ -9,7 +9,11 @@
 
 class CNuvexDisplayDevices final : public IDisplayDevices {
 public:
-    explicit CNuvexDisplayDevices(CNuvexLibrary& library = GetNuvexLibrary());
+    using ServiceCheck = bool (*)();
+
+    // Tests pass a library of their own, and a service that runs or has gone as they need.
+    explicit CNuvexDisplayDevices(CNuvexLibrary& library = GetNuvexLibrary(),
+                                  ServiceCheck isServiceRunning = &::IsNuvexServiceRunning);
 
     void LoadGaugeAssignments() override;
     void SaveGaugeAssignments() override;
@@ -17,12 +21,14 @@ public:
     bool IsNuvexServiceRunning() override;
     bool InitializeNuvex(const PageMap& pages) override;
     void FinalizeNuvex() override;
+    bool DetachPages() override;
 
     void RefreshPage(IPage* page) override;
     std::wstring GetAssignedGauge(NuvexDevice device) override;
     void SetAssignedGauge(NuvexDevice device, const std::wstring& gaugeName) override;
 
 private:
+    ServiceCheck m_isServiceRunning;
     CDisplayDeviceRouter m_router;
     CGaugeAssignments m_assignments;
 };

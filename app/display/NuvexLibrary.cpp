@@ -68,6 +68,26 @@ CNuvexLibrary::CNuvexLibrary(const NuvexEntryPoints& entryPoints) : m_entryPoint
 
 CNuvexLibrary::~CNuvexLibrary() = default;
 
+template <typename Fn, typename... Args>
+HRESULT CNuvexLibrary::Request(Fn entry, NuvexDevice device, Args... args) {
+    if (!entry)
+        return E_NOTIMPL;
+    const HRESULT result = entry(device, args...);
+    m_silentDevices.OnResult(device, result, false);
+    return result;
+}
+
+template <typename Fn, typename... Args>
+HRESULT CNuvexLibrary::Send(Fn entry, NuvexDevice device, Args... args) {
+    if (!entry)
+        return E_NOTIMPL;
+    if (!m_silentDevices.MaySend(device))
+        return E_UNEXPECTED;
+    const HRESULT result = entry(device, args...);
+    m_silentDevices.OnResult(device, result, true);
+    return result;
+}
+
 template <typename Fn> void CNuvexLibrary::Resolve(Fn& entry, const char* name) {
     entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_library.get(), name)));
 }
@@ -146,41 +166,34 @@ HRESULT CNuvexLibrary::Nuvex_GetDeviceInstance(NuvexDevice device, GUID* instanc
 }
 
 HRESULT CNuvexLibrary::Nuvex_SetProfile(NuvexDevice device, DWORD cch, const wchar_t* profile) {
-    auto entry = m_entryPoints.Nuvex_SetProfile;
-    return entry ? entry(device, cch, profile) : E_NOTIMPL;
+    return Request(m_entryPoints.Nuvex_SetProfile, device, cch, profile);
 }
 
 HRESULT CNuvexLibrary::Nuvex_AddPage(NuvexDevice device, DWORD page, DWORD flags) {
-    auto entry = m_entryPoints.Nuvex_AddPage;
-    return entry ? entry(device, page, flags) : E_NOTIMPL;
+    return Request(m_entryPoints.Nuvex_AddPage, device, page, flags);
 }
 
 HRESULT CNuvexLibrary::Nuvex_RemovePage(NuvexDevice device, DWORD page) {
-    auto entry = m_entryPoints.Nuvex_RemovePage;
-    return entry ? entry(device, page) : E_NOTIMPL;
+    return Request(m_entryPoints.Nuvex_RemovePage, device, page);
 }
 
 HRESULT CNuvexLibrary::Nuvex_SetLed(NuvexDevice device, DWORD page, DWORD index, DWORD value) {
-    auto entry = m_entryPoints.Nuvex_SetLed;
-    return entry ? entry(device, page, index, value) : E_NOTIMPL;
+    return Send(m_entryPoints.Nuvex_SetLed, device, page, index, value);
 }
 
 HRESULT CNuvexLibrary::Nuvex_SetString(NuvexDevice device, DWORD page, DWORD index, DWORD cch,
                                        const wchar_t* text) {
-    auto entry = m_entryPoints.Nuvex_SetString;
-    return entry ? entry(device, page, index, cch, text) : E_NOTIMPL;
+    return Send(m_entryPoints.Nuvex_SetString, device, page, index, cch, text);
 }
 
 HRESULT CNuvexLibrary::Nuvex_SetImage(NuvexDevice device, DWORD page, DWORD index, DWORD cb,
                                       const BYTE* image) {
-    auto entry = m_entryPoints.Nuvex_SetImage;
-    return entry ? entry(device, page, index, cb, image) : E_NOTIMPL;
+    return Send(m_entryPoints.Nuvex_SetImage, device, page, index, cb, image);
 }
 
 HRESULT CNuvexLibrary::Nuvex_SetImageFromFile(NuvexDevice device, DWORD page, DWORD index,
                                               DWORD cch, const wchar_t* fileName) {
-    auto entry = m_entryPoints.Nuvex_SetImageFromFile;
-    return entry ? entry(device, page, index, cch, fileName) : E_NOTIMPL;
+    return Send(m_entryPoints.Nuvex_SetImageFromFile, device, page, index, cch, fileName);
 }
 
 HRESULT CNuvexLibrary::Nuvex_StartServer(NuvexDevice device, DWORD cch, const wchar_t* serverName,
@@ -230,6 +243,5 @@ HRESULT CNuvexLibrary::Nuvex_DeleteFile(NuvexDevice device, DWORD page, DWORD fi
 }
 
 HRESULT CNuvexLibrary::Nuvex_GetSerialNumber(NuvexDevice device, wchar_t* serial, DWORD cch) {
-    auto entry = m_entryPoints.Nuvex_GetSerialNumber;
-    return entry ? entry(device, serial, cch) : E_NOTIMPL;
+    return Request(m_entryPoints.Nuvex_GetSerialNumber, device, serial, cch);
 }

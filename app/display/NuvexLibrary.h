@@ -1,7 +1,9 @@
 #pragma once
 // The process-wide binding to the display-device client library, loaded at run time from the path
 // in the registry. Every call returns E_NOTIMPL when the library or its entry point is missing.
+// Sends to a device that has stopped answering return E_UNEXPECTED at once (CSilentDevices).
 
+#include "app/display/SilentDevices.h"
 #include "nuvex/api/Nuvex.h"
 
 #include "common/UniqueHandle.h"
@@ -119,12 +121,22 @@ public:
     HRESULT Nuvex_DeleteFile(NuvexDevice device, DWORD page, DWORD file, BYTE* status);
     HRESULT Nuvex_GetSerialNumber(NuvexDevice device, wchar_t* serial, DWORD cch);
 
+    // Which devices answer the requests made through this binding.
+    CSilentDevices& SilentDevices() { return m_silentDevices; }
+
 private:
     void Load(const wchar_t* libraryPath);
     template <typename Fn> void Resolve(Fn& entry, const char* name);
+    // A request to the device, whose outcome tells whether the device answers.
+    template <typename Fn, typename... Args>
+    HRESULT Request(Fn entry, NuvexDevice device, Args... args);
+    // A request that changes what the device shows: refused while the device is silent.
+    template <typename Fn, typename... Args>
+    HRESULT Send(Fn entry, NuvexDevice device, Args... args);
 
     UniqueModule m_library;
     NuvexEntryPoints m_entryPoints;
+    CSilentDevices m_silentDevices;
 };
 
 // The process-wide binding, created on first use from any thread.

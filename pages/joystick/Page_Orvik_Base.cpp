@@ -37,12 +37,32 @@ bool CPage_Orvik_Base::AddToDevice(NuvexDevice device, bool activate, bool* acti
 
 CPage_Orvik_Base::ShownLines CPage_Orvik_Base::CopyLines() {
     ShownLines lines = {};
-    std::lock_guard<std::mutex> lock(m_pageLock);
     for (int i = 0; i < kLineCount; ++i) {
         m_lines[i][kDisplayChars] = L'\0';
         wcscpy(lines[i].data(), m_lines[i]);
     }
     return lines;
+}
+
+bool CPage_Orvik_Base::BeginSend(NuvexDevice device, ShownLines& lines) {
+    auto [sending, first] = m_sending.try_emplace(device, false);
+    if (!first) {
+        sending->second = true;
+        return false;
+    }
+    lines = CopyLines();
+    return true;
+}
+
+bool CPage_Orvik_Base::NextSend(NuvexDevice device, ShownLines& lines) {
+    auto sending = m_sending.find(device);
+    if (!sending->second) {
+        m_sending.erase(sending);
+        return false;
+    }
+    sending->second = false;
+    lines = CopyLines();
+    return true;
 }
 
 void CPage_Orvik_Base::SendLines(NuvexDevice device, const ShownLines& lines) {
@@ -60,15 +80,27 @@ void CPage_Orvik_Base::SendToDevice(NuvexDevice device, const GUID& deviceType) 
     if (!IsDeviceType(deviceType, kDeviceTypeOrvik))
         return;
     // Buttons (the library's threads) and simulator data (the main thread) both refresh the
-    // page, and their sends may overtake each other: an older copy landing last would stay on
-    // the display. So a sender whose lines changed while it sent them sends again.
-    ShownLines sent = CopyLines();
-    for (;;) {
-        SendLines(device, sent);
-        ShownLines current = CopyLines();
-        if (current == sent)
+    // page. Two threads sending at once would interleave an older copy with a newer one on the
+    // display, so a thread that finds a send to the device in progress leaves the newer lines to
+    // its sender, which sends until it has sent the latest.
+    ShownLines lines;
+    {
+        std::lock_guard<std::mutex> lock(m_pageLock);
+        if (!BeginSend(device, lines))
             return;
-        sent = current;
+    }
+    try {
+        for (;;) {
+            SendLines(device, lines);
+            std::lock_guard<std::mutex> lock(m_pageLock);
+            if (!NextSend(device, lines))
+                return;
+        }
+    } catch (...) {
+        // The device must not stay claimed by a sender that has gone.
+        std::lock_guard<std::mutex> lock(m_pageLock);
+        m_sending.erase(device);
+        throw;
     }
 }
 

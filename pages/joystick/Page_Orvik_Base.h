@@ -6,13 +6,15 @@
 //
 // Pages are called from the main thread and from the display-device library's threads at the same
 // time, so each guards its state, record and lines with its own lock. The lock is never held while
-// the library is called or the displays are refreshed.
+// the library is called or the displays are refreshed. One thread at a time sends a page to a
+// device, so a display receives the page's states in the order they arose.
 
 #include "app/contracts/IPage.h"
 #include "app/simconnect/SimConnectApi.h"
 #include "nuvex/api/Nuvex.h"
 
 #include <array>
+#include <map>
 #include <mutex>
 #include <span>
 #include <string>
@@ -92,13 +94,24 @@ protected:
 private:
     using ShownLines = std::array<std::array<wchar_t, kDisplayChars + 1>, kLineCount>;
 
+    // With the page lock held.
     ShownLines CopyLines();
     void SendLines(NuvexDevice device, const ShownLines& lines);
+    // With the page lock held: the lines of the device's send in progress are out of date, or, when
+    // none is in progress, the calling thread becomes its sender and takes `lines`. True for the
+    // sender.
+    bool BeginSend(NuvexDevice device, ShownLines& lines);
+    // With the page lock held: the lines that changed since the sender took the last ones, or false
+    // when it sent the latest and its send is over.
+    bool NextSend(NuvexDevice device, ShownLines& lines);
     void ReceiveBytes(const void* data, DWORD size, void* record, size_t recordSize,
                       const wchar_t* mismatchLine);
 
     DWORD m_defineId = 0;
     DWORD m_nextDatumId = 0;
     wchar_t m_lines[kLineCount][kLineChars] = {};
+    // The devices this page is being sent to, each with whether its lines changed since its sender
+    // took them.
+    std::map<NuvexDevice, bool> m_sending;
     std::wstring m_pageName;
 };

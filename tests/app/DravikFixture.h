@@ -44,9 +44,11 @@ class CDravikUnderTest : public CDravik {
 public:
     explicit CDravikUnderTest(DisplayDevicesIn displayDevices = DisplayDevicesIn::ServiceRunning)
         : CDravik(TestComponents(displayDevices)) {}
+    explicit CDravikUnderTest(DravikComponents components) : CDravik(std::move(components)) {}
 
     using CDravik::AddPage;
     using CDravik::DeletePages;
+    using CDravik::InitializeNuvex;
     using CDravik::InitializePages;
     using CDravik::OnFinalize;
     using CDravik::OnInitialize;

@@ -13,11 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <typeinfo>
 
 namespace {
 
 using Lines = std::vector<std::wstring>;
+using Action = std::function<void()>;
 
 constexpr int kConcurrentSteps = 300;
 
@@ -25,6 +27,48 @@ DWORD WINAPI PressDownRepeatedly(void* page) {
     for (int i = 0; i < kConcurrentSteps; ++i)
         static_cast<CPage_Orvik_Base*>(page)->OnButtonPress(CPage_Orvik_Base::SoftButton_Down);
     return 0;
+}
+
+DWORD WINAPI RunAction(void* action) {
+    (*static_cast<Action*>(action))();
+    return 0;
+}
+
+// Runs `action` on a thread of its own and waits for it.
+testing::AssertionResult RunOnThread(Action& action) {
+    UniqueHandle thread(CreateThread(nullptr, 0, RunAction, &action, 0, nullptr));
+    if (!thread)
+        return testing::AssertionFailure() << "no thread";
+    if (WaitForSingleObject(thread.get(), 10000) != WAIT_OBJECT_0)
+        return testing::AssertionFailure() << "the thread did not end";
+    return testing::AssertionSuccess();
+}
+
+// The page's lines as they are now.
+Lines PageLines(COrvikPageRig& rig) {
+    return {rig.Page().Line(0), rig.Page().Line(1), rig.Page().Line(2)};
+}
+
+// Each line as the display received it: it ends with the page's newest text, and never shows
+// the older one after it.
+void ExpectNoOlderAfterNewer(COrvikPageRig& rig, const Lines& older) {
+    const Lines newer = PageLines(rig);
+    std::vector<std::wstring> received[3];
+    for (const CFakeNuvex::SentString& sent : rig.Nuvex().SentStrings())
+        if (sent.index < 3)
+            received[sent.index].push_back(sent.text);
+    for (int line = 0; line < 3; ++line) {
+        SCOPED_TRACE(line);
+        ASSERT_FALSE(received[line].empty());
+        EXPECT_EQ(received[line].back(), newer[line]);
+        bool newerShown = false;
+        for (const std::wstring& text : received[line]) {
+            EXPECT_FALSE(newerShown && text != newer[line] && text == older[line])
+                << "\"" << std::string(text.begin(), text.end()) << "\" after \""
+                << std::string(newer[line].begin(), newer[line].end()) << "\"";
+            newerShown = newerShown || text == newer[line];
+        }
+    }
 }
 
 } // namespace
@@ -131,7 +175,7 @@ TEST(OrvikPage, SendsEveryLineWhateverItsLengthOrResult) {
     EXPECT_EQ(rig.Nuvex().SentStrings()[2].cch, 0u);
 
     rig.Nuvex().ClearRecord();
-    rig.Nuvex().Fail("Nuvex_SetString", E_UNEXPECTED);
+    rig.Nuvex().Fail("Nuvex_SetString", E_FAIL);
     rig.Page().SendToDevice(kJoystick, kDeviceTypeOrvik);
     EXPECT_EQ(rig.Nuvex().Calls(),
               (std::vector<std::string>{"Nuvex_SetString", "Nuvex_SetString", "Nuvex_SetString"}));
@@ -169,6 +213,57 @@ TEST(OrvikPage, LinesThatChangeWhileBeingSentAreSentAgain) {
     rig.Press("D");
     EXPECT_EQ(rig.Shown(),
               (Lines{L"  COM1    NAV1  ", L" 121.50  110.50 ", L"\u00BB118.70  113.90 "}));
+}
+
+// A soft button (on a library thread) and simulator data (on the main thread) each change the
+// page and send its lines. Whichever comes first, the other coming while its three strings are on
+// their way, before any one of them, must not leave an older line after a newer one.
+TEST(OrvikPage, ADisplayNeverShowsOlderLinesAfterNewerOnes) {
+    for (bool buttonFirst : {true, false}) {
+        for (size_t stringsBefore = 0; stringsBefore < 3; ++stringsBefore) {
+            SCOPED_TRACE(std::string(buttonFirst ? "button" : "data") + " first, " +
+                         std::to_string(stringsBefore) + " strings sent");
+            COrvikPageRig rig(PageKind::OrvikComNav, true);
+            rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1970, 0x1050, 0x1390});
+            rig.Press("D S"); // the COM standby MHz is being edited
+            rig.Nuvex().ClearRecord();
+
+            Action press = [&] { rig.Press("S"); }; // the COM standby is only selected
+            Action data = [&] {
+                rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1870, 0x1050, 0x1390});
+            };
+            Action& first = buttonFirst ? press : data;
+            Action& second = buttonFirst ? data : press;
+            Lines older;
+            rig.Nuvex().BeforeSetString(stringsBefore, [&] {
+                older = PageLines(rig);
+                EXPECT_TRUE(RunOnThread(second));
+            });
+            ASSERT_TRUE(RunOnThread(first));
+
+            EXPECT_EQ(rig.Shown(),
+                      (Lines{L"  COM1    NAV1  ", L" 121.50  110.50 ", L">118.70  113.90 "}));
+            ExpectNoOlderAfterNewer(rig, older);
+        }
+    }
+}
+
+// A display whose service stops answering costs one time-out: the page's other lines, and
+// every change after them, are refused at once instead of waiting again. Once it answers, it
+// gets the latest lines.
+TEST(OrvikPage, ASilentDisplayIsNotWaitedForAndGetsTheLatestLinesBack) {
+    COrvikPageRig rig(PageKind::OrvikComNav, true);
+    rig.Nuvex().ClearRecord();
+    rig.Nuvex().Fail("Nuvex_SetString", E_UNEXPECTED);
+    CTraceCapture trace;
+    rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1970, 0x1050, 0x1390});
+    rig.Feed(CPage_Orvik_Com::Record{0x2150, 0x1870, 0x1050, 0x1390});
+    EXPECT_EQ(rig.Nuvex().Calls(), (std::vector<std::string>{"Nuvex_SetString"}));
+    EXPECT_EQ(trace.Count(L"  Nuvex_SetString(2, \" 118.70  113.90 \") returned 8000FFFF\n"), 1u);
+
+    rig.Nuvex().ClearFailure("Nuvex_SetString");
+    ASSERT_TRUE(rig.Nuvex().WaitForSentStrings(3, 15000));
+    EXPECT_EQ(rig.Shown(), (Lines{L"  COM1    NAV1  ", L"[121.50] 110.50 ", L" 118.70  113.90 "}));
 }
 
 TEST(OrvikPage, ActivationFormatsTheStoredRecordBeforeItIsSent) {

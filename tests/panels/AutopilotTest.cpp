@@ -53,7 +53,7 @@ protected:
     }
 
     void Send(const Data& data) {
-        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data);
+        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data, sizeof(data));
     }
 
     std::vector<std::string> Feed(FakeHidDevice& device, const std::vector<Bytes>& reports) {

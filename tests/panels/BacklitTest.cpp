@@ -94,7 +94,7 @@ protected:
     }
 
     void Send(const Data& data) {
-        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data);
+        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data, sizeof(data));
     }
 
     // The lamps of `data` on a device programmed with `lenses`; a step of the data first, so

@@ -26,7 +26,7 @@ public:
         AddPowerDefinitions(counter);
         datumsAfterPower = counter;
     }
-    void OnSimRecieveData(DWORD requestId, const void* data) override {
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD) override {
         std::lock_guard<std::mutex> lock(PanelLock());
         if (StoreData(requestId, data, &power, sizeof(power)))
             ++dataChanges;
@@ -225,9 +225,9 @@ TEST_F(PanelBaseTest, DataIsKeptOnlyForItsRequestIdAndWhenItChanged) {
     DWORD id = static_cast<DWORD>(panel.DefineId());
     PanelPowerItems power = {1, 1, {0, 0, 0, 0}};
 
-    panel.OnSimRecieveData(id + 1, &power);
-    panel.OnSimRecieveData(id, &power);
-    panel.OnSimRecieveData(id, &power);
+    panel.OnSimRecieveData(id + 1, &power, sizeof(power));
+    panel.OnSimRecieveData(id, &power, sizeof(power));
+    panel.OnSimRecieveData(id, &power, sizeof(power));
 
     EXPECT_EQ(1, panel.dataChanges);
     EXPECT_EQ(1, panel.power.battery);

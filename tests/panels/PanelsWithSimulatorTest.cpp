@@ -20,12 +20,13 @@ struct DispatchTarget {
 };
 
 // Hands every object-data message to the panels, as the application does.
-void CALLBACK DispatchToPanels(simconnect::Recv* message, DWORD, void* context) {
+void CALLBACK DispatchToPanels(simconnect::Recv* message, DWORD size, void* context) {
     if (message->dwID != simconnect::RecvIdSimObjectData)
         return;
     auto* data = reinterpret_cast<simconnect::RecvSimObjectData*>(message);
     for (CPanelClass* panel : static_cast<DispatchTarget*>(context)->panels)
-        panel->OnSimRecieveData(data->dwRequestID, &data->dwData);
+        panel->OnSimRecieveData(data->dwRequestID, &data->dwData,
+                                size - simconnect::kObjectDataHeaderSize);
 }
 
 class PanelsWithSimulatorTest : public ::testing::Test {

@@ -5,6 +5,8 @@
 #include "tests/support/FakePanelSimConnect.h"
 #include "tests/support/TraceCapture.h"
 
+#include "common/UniqueHandle.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -66,6 +68,19 @@ Bytes Lower(const Bytes& report) {
     return Bytes(report.begin() + 11, report.begin() + 21);
 }
 
+struct DataDelivery {
+    CPanelClass_Radios* panel;
+    Data data;
+};
+
+// The simulator's data as the main thread hands it over.
+DWORD WINAPI DeliverData(void* context) {
+    auto* delivery = static_cast<DataDelivery*>(context);
+    delivery->panel->OnSimRecieveData(static_cast<DWORD>(delivery->panel->DefineId()),
+                                      &delivery->data, sizeof(delivery->data));
+    return 0;
+}
+
 class RadiosTest : public ::testing::Test {
 protected:
     RadiosTest() {
@@ -84,7 +99,7 @@ protected:
     }
 
     void Send(const Data& data) {
-        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data);
+        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data, sizeof(data));
     }
 
     // One press: the report, then everything released. Each press is a second later than the
@@ -312,6 +327,35 @@ TEST_F(RadiosTest, DisplaysFollowThePowerAndDarkenOnDetach) {
     EXPECT_EQ(Hex(detached), Hex(Last(device)));
 }
 
+// A device that hangs while its read thread writes to it must not hold up the simulator's data
+// (nor any other device of the panel), and the report the data makes still reaches it after
+// the one it was writing.
+TEST_F(RadiosTest, DataIsNotHeldUpByAReadThreadWaitingOnItsDevice) {
+    FakeHidDevice& device = Plug(SelectorReport(COM1, COM2));
+    Send(SampleData());
+    device.HoldFeatureWrites();
+    g_now += 1000;
+    device.QueueInputReport({0x00, 1 << NAV1, 0x00, 0x00}); // upper selector to NAV1
+    ASSERT_TRUE(device.WaitUntilWriteHeld());
+
+    DataDelivery delivery = {&panel, SampleData()};
+    delivery.data.frequency[4] = 0x1090; // NAV1 active 110.90
+    UniqueHandle main(CreateThread(nullptr, 0, DeliverData, &delivery, 0, nullptr));
+    ASSERT_TRUE(main);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(main.get(), 5000))
+        << "the data waited for the device the read thread writes to";
+    device.ReleaseFeatureWrites();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(main.get(), 10000));
+    ASSERT_TRUE(device.WaitUntilIdle());
+
+    std::vector<Bytes> written = device.WrittenFeatureReports();
+    ASSERT_GE(written.size(), 2u);
+    Bytes newer = kShown[NAV1];
+    newer[3] = 0x09;
+    EXPECT_EQ(Hex(kShown[NAV1]), Hex(Upper(written[written.size() - 2])));
+    EXPECT_EQ(Hex(newer), Hex(Upper(written.back())));
+}
+
 TEST_F(RadiosTest, AnUnchangedReportIsWrittenOnlyWhenForced) {
     FakeHidDevice& device = Plug(SelectorReport(COM1, COM2));
     Data unpowered = SampleData();
@@ -453,7 +497,7 @@ TEST_F(RadiosTest, TheKnobFiltersDropReversalsAndHalveFastTurns) {
         DWORD pages = 0;
         radios.OnSimInitialize(pages);
         Data data = SampleData();
-        radios.OnSimRecieveData(static_cast<DWORD>(radios.DefineId()), &data);
+        radios.OnSimRecieveData(static_cast<DWORD>(radios.DefineId()), &data, sizeof(data));
         FakeHidDevice& device = hid.AddDevice(L"filtered", kPanelVendorId, kRadioPanelProductId);
         device.SetFeatureReport(SelectorReport(COM1, COM2));
         radios.OnDeviceArrival(L"filtered");

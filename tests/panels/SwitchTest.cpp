@@ -32,7 +32,7 @@ protected:
     }
 
     void Send(const Data& data) {
-        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data);
+        panel.OnSimRecieveData(static_cast<DWORD>(panel.DefineId()), &data, sizeof(data));
     }
 
     Sent Feed(FakeHidDevice& device, const std::vector<Bytes>& reports) {

@@ -5,6 +5,7 @@
 
 namespace {
 constexpr DWORD kReadWaitSliceMs = 1000;
+constexpr DWORD kWriteHoldLimitMs = 10000;
 } // namespace
 
 class FakeFeatureHandle : public IHidFeatureDevice {
@@ -23,6 +24,15 @@ public:
     const HIDP_CAPS& Capabilities() const override { return m_caps; }
 
     bool SetFeature(const BYTE* report, ULONG length) override {
+        bool held;
+        {
+            std::lock_guard<std::mutex> lock(m_device->m_lock);
+            held = m_device->m_holdingWrites;
+        }
+        if (held) {
+            SetEvent(m_device->m_writeHeld.get());
+            WaitForSingleObject(m_device->m_writesReleased.get(), kWriteHoldLimitMs);
+        }
         std::lock_guard<std::mutex> lock(m_device->m_lock);
         m_device->m_written.emplace_back(report, report + length);
         return !m_device->m_removed;
@@ -74,7 +84,9 @@ private:
 FakeHidDevice::FakeHidDevice(USHORT vendorId, USHORT productId, USHORT inputReportLength)
     : m_vendorId(vendorId), m_productId(productId),
       m_readAvailable(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      m_idle(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+      m_idle(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_writeHeld(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_writesReleased(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     m_caps.InputReportByteLength = inputReportLength;
 }
 
@@ -116,6 +128,22 @@ void FakeHidDevice::Remove() {
 void FakeHidDevice::Reinsert() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_removed = false;
+}
+
+void FakeHidDevice::HoldFeatureWrites() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_holdingWrites = true;
+    ResetEvent(m_writesReleased.get());
+}
+
+void FakeHidDevice::ReleaseFeatureWrites() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_holdingWrites = false;
+    SetEvent(m_writesReleased.get());
+}
+
+bool FakeHidDevice::WaitUntilWriteHeld(DWORD timeoutMs) {
+    return WaitForSingleObject(m_writeHeld.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 IHidInputDevice::ReadResult FakeHidDevice::Read(BYTE* buffer, DWORD length, DWORD& count,

@@ -38,6 +38,13 @@ public:
     void Remove();
     void Reinsert();
 
+    // A device that hangs in its writes: every feature write from now on waits until released
+    // (10 s at most), and is recorded once it ends.
+    void HoldFeatureWrites();
+    void ReleaseFeatureWrites();
+    // Waits until a write is being held.
+    bool WaitUntilWriteHeld(DWORD timeoutMs = 5000);
+
     std::vector<Report> WrittenFeatureReports() const;
     void ClearWrittenFeatureReports();
 
@@ -74,6 +81,9 @@ private:
     int m_openInputHandles = 0;
     UniqueHandle m_readAvailable; // auto-reset: the queue or the removal changed
     UniqueHandle m_idle;          // manual-reset: nothing queued, a read is waiting
+    bool m_holdingWrites = false;
+    UniqueHandle m_writeHeld;      // auto-reset: a write waits for its release
+    UniqueHandle m_writesReleased; // manual-reset
 };
 
 class FakeHidDriver : public IHidDriver {

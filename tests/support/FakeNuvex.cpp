@@ -1,8 +1,8 @@
 #include "tests/support/FakeNuvex.h"
 
-#include <utility>
-
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 CFakeNuvex* CFakeNuvex::s_current = nullptr;
 
@@ -41,6 +41,11 @@ void CFakeNuvex::AddDevice(NuvexDevice device, const GUID& type, const std::wstr
 void CFakeNuvex::Fail(const std::string& exportName, HRESULT result) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
     m_failures[exportName] = result;
+}
+
+void CFakeNuvex::ClearFailure(const std::string& exportName) {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_failures.erase(exportName);
 }
 
 bool CFakeNuvex::Enter(const char* exportName, HRESULT& result) {
@@ -208,8 +213,19 @@ HRESULT WINAPI CFakeNuvex::AddPage(NuvexDevice device, DWORD page, DWORD flags) 
 }
 
 void CFakeNuvex::BeforeNextSetString(std::function<void()> action) {
+    BeforeSetString(0, std::move(action));
+}
+
+void CFakeNuvex::BeforeSetString(size_t skipped, std::function<void()> action) {
     std::lock_guard<std::recursive_mutex> lock(m_lock);
-    m_beforeNextSetString = std::move(action);
+    m_beforeSetString = std::move(action);
+    m_setStringsBeforeAction = skipped;
+}
+
+bool CFakeNuvex::WaitForSentStrings(size_t count, DWORD timeoutMs) {
+    std::unique_lock<std::recursive_mutex> lock(m_lock);
+    return m_stringTaken.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [&] { return m_sentStrings.size() >= count; });
 }
 
 HRESULT WINAPI CFakeNuvex::SetString(NuvexDevice device, DWORD page, DWORD index, DWORD cch,
@@ -218,7 +234,8 @@ HRESULT WINAPI CFakeNuvex::SetString(NuvexDevice device, DWORD page, DWORD index
     std::function<void()> before;
     {
         std::lock_guard<std::recursive_mutex> lock(fake.m_lock);
-        before = std::exchange(fake.m_beforeNextSetString, nullptr);
+        if (fake.m_beforeSetString && fake.m_setStringsBeforeAction-- == 0)
+            before = std::exchange(fake.m_beforeSetString, nullptr);
     }
     if (before)
         before();
@@ -230,6 +247,7 @@ HRESULT WINAPI CFakeNuvex::SetString(NuvexDevice device, DWORD page, DWORD index
         return E_HANDLE;
     fake.m_sentStrings.push_back(
         {device, page, index, cch, text ? std::wstring(text, cch) : std::wstring()});
+    fake.m_stringTaken.notify_all();
     return S_OK;
 }
 

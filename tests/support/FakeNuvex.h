@@ -6,6 +6,7 @@
 
 #include "app/display/NuvexLibrary.h"
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -45,6 +46,8 @@ public:
     void AddDevice(NuvexDevice device, const GUID& type, const std::wstring& serial = L"");
     // Every later call of the export named `exportName` returns `result` without acting.
     void Fail(const std::string& exportName, HRESULT result);
+    // The export acts again.
+    void ClearFailure(const std::string& exportName);
 
     // Plays the library: the callbacks the program registered, with their contexts.
     void RaiseDeviceChange(NuvexDevice device, DWORD added);
@@ -54,6 +57,10 @@ public:
     // Runs `action` once, on the thread of the next Nuvex_SetString, before that string is
     // taken: what happens meanwhile on another thread, played at the worst moment.
     void BeforeNextSetString(std::function<void()> action);
+    // The same before the Nuvex_SetString that follows `skipped` others.
+    void BeforeSetString(size_t skipped, std::function<void()> action);
+    // Waits until `count` strings in all were taken.
+    bool WaitForSentStrings(size_t count, DWORD timeoutMs);
 
     std::vector<std::string> Calls() const; // export names in call order
     std::vector<AddedPage> AddedPages() const;
@@ -94,7 +101,9 @@ private:
     std::vector<std::string> m_calls;
     std::vector<AddedPage> m_addedPages;
     std::vector<SentString> m_sentStrings;
-    std::function<void()> m_beforeNextSetString;
+    std::function<void()> m_beforeSetString;
+    size_t m_setStringsBeforeAction = 0;
+    std::condition_variable_any m_stringTaken;
     DeviceCallback m_deviceCallback = nullptr;
     void* m_deviceContext = nullptr;
     std::map<NuvexDevice, DeviceCallbacks> m_callbacks;

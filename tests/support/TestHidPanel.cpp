@@ -27,7 +27,7 @@ void CTestHidPanel::OnSimStart() {
     Log("OnSimStart");
 }
 
-void CTestHidPanel::OnSimRecieveData(DWORD requestId, const void*) {
+void CTestHidPanel::OnSimRecieveData(DWORD requestId, const void*, DWORD) {
     Log("OnSimRecieveData " + std::to_string(requestId) + (requestId == m_requestId ? " own" : ""));
 }
 

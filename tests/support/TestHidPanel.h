@@ -15,7 +15,7 @@ public:
     void OnSimInitialize(DWORD& pageCounter) override;
     void OnSimStart() override;
     // Logs "panel <name> OnSimRecieveData <request id>" and, for its own id, " own".
-    void OnSimRecieveData(DWORD requestId, const void* data) override;
+    void OnSimRecieveData(DWORD requestId, const void* data, DWORD size) override;
     // Log the path, narrowed.
     void OnDeviceArrival(const wchar_t* path) override;
     void OnDeviceRemoval(const wchar_t* path) override;
