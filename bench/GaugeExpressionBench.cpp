@@ -2,9 +2,9 @@
 
 #include "bench/BenchTable.h"
 #include "bench/Sampler.h"
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/ExpressionScanner.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/expression/ExpressionScanner.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 
 #include <string>
 

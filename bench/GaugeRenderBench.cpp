@@ -2,9 +2,9 @@
 
 #include "bench/BenchTable.h"
 #include "bench/Sampler.h"
-#include "pages/gauge/CRenderSurface.h"
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/render/CRenderSurface.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 
 #include <windows.h>
 

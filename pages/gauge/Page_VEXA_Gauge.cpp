@@ -7,9 +7,9 @@
 #include "common/CallNoThrow.h"
 #include "common/StringCompare.h"
 #include "pages/gauge/ConfigNumber.h"
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/GaugeFileLocation.h"
-#include "pages/gauge/TempFolder.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/files/GaugeFileLocation.h"
+#include "pages/gauge/files/TempFolder.h"
 
 #include <algorithm>
 #include <cstring>

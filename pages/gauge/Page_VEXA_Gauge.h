@@ -14,9 +14,9 @@
 
 #include "app/contracts/IPage.h"
 #include "common/UniqueHandle.h"
-#include "pages/gauge/CRenderSurface.h"
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/render/CRenderSurface.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 
 #include <windows.h>
 

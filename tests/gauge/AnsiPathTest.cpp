@@ -1,4 +1,4 @@
-#include "pages/gauge/AnsiPath.h"
+#include "pages/gauge/files/AnsiPath.h"
 
 #include <gtest/gtest.h>
 

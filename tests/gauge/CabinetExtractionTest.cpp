@@ -1,4 +1,4 @@
-#include "pages/gauge/CabExtractor.h"
+#include "pages/gauge/files/CabExtractor.h"
 
 #include "tests/gauge/CabinetTestFolder.h"
 #include "tests/gauge/TestCabinet.h"

@@ -1,9 +1,9 @@
 // Drawing one gauge element onto a test-made output: placement, visibility, rotation, shift,
 // mask, alpha, and elements that have no place to be drawn.
 
-#include "pages/gauge/GaugeElement.h"
-#include "pages/gauge/GaugeLayer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/model/GaugeElement.h"
+#include "pages/gauge/render/GaugeLayer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 #include "tests/gauge/PixelFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // How far elements turn and shift: clamps, tables, bracketing pairs and the angle's normalisation.
 
-#include "pages/gauge/ElementGeometry.h"
-#include "pages/gauge/GaugeElement.h"
+#include "pages/gauge/render/ElementGeometry.h"
+#include "pages/gauge/model/GaugeElement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/GaugeVariables.h"
-#include "pages/gauge/OperatorTables.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/expression/GaugeVariables.h"
+#include "pages/gauge/expression/OperatorTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/gauge/ExpressionScanner.h"
+#include "pages/gauge/expression/ExpressionScanner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/gauge/ExpressionToken.h"
+#include "pages/gauge/expression/ExpressionToken.h"
 
 #include <gtest/gtest.h>
 

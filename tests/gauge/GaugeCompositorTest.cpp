@@ -1,8 +1,8 @@
 // The pixel compositor of gauge drawing: matrices, element layers, the output image.
 
-#include "pages/gauge/GaugeLayer.h"
-#include "pages/gauge/GaugeMatrix.h"
-#include "pages/gauge/OutputPixels.h"
+#include "pages/gauge/render/GaugeLayer.h"
+#include "pages/gauge/render/GaugeMatrix.h"
+#include "pages/gauge/render/OutputPixels.h"
 #include "tests/gauge/PixelFixtures.h"
 
 #include <gtest/gtest.h>

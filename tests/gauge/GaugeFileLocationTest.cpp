@@ -1,5 +1,5 @@
-#include "pages/gauge/GaugeFileLocation.h"
-#include "pages/gauge/TempFolder.h"
+#include "pages/gauge/files/GaugeFileLocation.h"
+#include "pages/gauge/files/TempFolder.h"
 
 #include "tests/gauge/CabinetTestFolder.h"
 #include "tests/gauge/TestCabinet.h"

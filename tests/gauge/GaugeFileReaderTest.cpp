@@ -1,5 +1,5 @@
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 #include "tests/gauge/GaugeTestFiles.h"
 #include "tests/support/SimConnectStandin.h"
 #include "tests/support/TraceCapture.h"

@@ -1,9 +1,9 @@
 // A whole gauge drawn into a page's surface: where it sits, its background, elements in order,
 // the soft-button labels, and frames drawn over frames.
 
-#include "pages/gauge/CRenderSurface.h"
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/render/CRenderSurface.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 #include "tests/gauge/PixelFixtures.h"
 #include "tests/support/NuvexServiceInstaller.h"
 

@@ -1,6 +1,6 @@
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 
-#include "pages/gauge/ExpressionEngine.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
 #include "tests/support/SimConnectStandin.h"
 #include "tests/support/TraceCapture.h"
 

@@ -2,8 +2,8 @@
 // Small images made by the tests, in the 32-bit layout of gauge bitmaps (0xAARRGGBB), the 24-bit
 // images drawn into, and bitmap files of them.
 
-#include "pages/gauge/OutputPixels.h"
-#include "pages/gauge/PixelImage.h"
+#include "pages/gauge/render/OutputPixels.h"
+#include "pages/gauge/render/PixelImage.h"
 #include "tests/gauge/GaugeTestFiles.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The gauge page's drawing surface: the section, its selection and the send buffer's lock.
 
-#include "pages/gauge/CRenderSurface.h"
+#include "pages/gauge/render/CRenderSurface.h"
 #include "common/UniqueHandle.h"
-#include "pages/gauge/OutputPixels.h"
+#include "pages/gauge/render/OutputPixels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 #include "tests/support/SimConnectStandin.h"
 
 #include <gtest/gtest.h>

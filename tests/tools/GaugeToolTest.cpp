@@ -1,7 +1,7 @@
 // DravikGauge.exe as a gauge author runs it: its frames against the renderer's own, the check
 // report of a gauge written to hold mistakes, the stack of an evaluation, a sweep's sheet.
 
-#include "pages/gauge/ExpressionEngine.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
 #include "tests/gauge/GaugeTestFiles.h"
 #include "tests/gauge/TestCabinet.h"
 #include "tests/program/ChildProcess.h"

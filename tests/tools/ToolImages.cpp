@@ -1,6 +1,6 @@
 #include "tests/tools/ToolImages.h"
 
-#include "pages/gauge/CRenderSurface.h"
+#include "pages/gauge/render/CRenderSurface.h"
 
 #include <wincodec.h>
 #include <wrl/client.h>

@@ -2,8 +2,8 @@
 // The images the gauge tool's tests compare: PNG files decoded through the Windows Imaging
 // Component, and the renderer's frames drawn in this process.
 
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
 #include "tools/gauge/CheckReport.h"
 
 #include "common/StringCompare.h"
-#include "pages/gauge/ElementGeometry.h"
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/GaugeLayer.h"
-#include "pages/gauge/GaugeScreen.h"
-#include "pages/gauge/OutputPixels.h"
-#include "pages/gauge/TokenWalk.h"
+#include "pages/gauge/render/ElementGeometry.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/render/GaugeLayer.h"
+#include "pages/gauge/render/GaugeScreen.h"
+#include "pages/gauge/render/OutputPixels.h"
+#include "pages/gauge/expression/TokenWalk.h"
 #include "tools/gauge/ExpressionReport.h"
 #include "tools/gauge/ToolText.h"
 

@@ -2,7 +2,7 @@
 // The check command: what the gauge reader understood and passed over, where the gauge sits on
 // the panel's screen, and everything that will not show as its author meant it to.
 
-#include "pages/gauge/GaugeFileObserver.h"
+#include "pages/gauge/reader/GaugeFileObserver.h"
 #include "tools/gauge/GaugeSession.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "tools/gauge/ContactSheet.h"
 
 #include "common/UniqueHandle.h"
-#include "pages/gauge/CRenderSurface.h"
+#include "pages/gauge/render/CRenderSurface.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "tools/gauge/ExpressionReport.h"
 
-#include "pages/gauge/GaugeVariables.h"
-#include "pages/gauge/TokenWalk.h"
+#include "pages/gauge/expression/GaugeVariables.h"
+#include "pages/gauge/expression/TokenWalk.h"
 #include "tools/gauge/ToolText.h"
 
 #include <algorithm>

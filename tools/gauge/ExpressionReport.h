@@ -2,7 +2,7 @@
 // What the expression engine makes of an expression, told to the gauge's author: the variables it
 // registers, reads and assigns, and every token it will ignore, with a hint at what was meant.
 
-#include "pages/gauge/ExpressionContext.h"
+#include "pages/gauge/expression/ExpressionContext.h"
 
 #include <string>
 #include <string_view>

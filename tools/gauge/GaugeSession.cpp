@@ -1,10 +1,10 @@
 #include "tools/gauge/GaugeSession.h"
 
 #include "common/StringCompare.h"
-#include "pages/gauge/ExpressionEngine.h"
-#include "pages/gauge/GaugeFileLocation.h"
-#include "pages/gauge/GaugeFileReader.h"
-#include "pages/gauge/TempFolder.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
+#include "pages/gauge/files/GaugeFileLocation.h"
+#include "pages/gauge/reader/GaugeFileReader.h"
+#include "pages/gauge/files/TempFolder.h"
 #include "tools/gauge/ToolText.h"
 
 #include <cwctype>

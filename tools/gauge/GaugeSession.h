@@ -4,10 +4,10 @@
 // buttons press it, and drawn as the page's render loop draws it.
 
 #include "app/simconnect/SimConnectLibrary.h"
-#include "pages/gauge/CRenderSurface.h"
-#include "pages/gauge/GaugeFileObserver.h"
-#include "pages/gauge/GaugeRenderer.h"
-#include "pages/gauge/GaugeVariables.h"
+#include "pages/gauge/render/CRenderSurface.h"
+#include "pages/gauge/reader/GaugeFileObserver.h"
+#include "pages/gauge/model/GaugeRenderer.h"
+#include "pages/gauge/expression/GaugeVariables.h"
 #include "tools/gauge/GaugeSource.h"
 #include "tools/gauge/GaugeToolOptions.h"
 

@@ -1,7 +1,7 @@
 #include "tools/gauge/GaugeTool.h"
 
 #include "common/UniqueHandle.h"
-#include "pages/gauge/ExpressionEngine.h"
+#include "pages/gauge/expression/ExpressionEngine.h"
 #include "tools/gauge/CheckReport.h"
 #include "tools/gauge/ContactSheet.h"
 #include "tools/gauge/ExpressionReport.h"

@@ -1,7 +1,7 @@
 #include "tools/gauge/GaugeToolOptions.h"
 
 #include "common/StringCompare.h"
-#include "pages/gauge/ExpressionToken.h"
+#include "pages/gauge/expression/ExpressionToken.h"
 
 #include <cerrno>
 #include <cwchar>

@@ -2,7 +2,7 @@
 
 #include "common/CallNoThrow.h"
 #include "common/UniqueHandle.h"
-#include "pages/gauge/CRenderSurface.h"
+#include "pages/gauge/render/CRenderSurface.h"
 
 #include <wincodec.h>
 #include <wrl/client.h>
