@@ -1,5 +1,7 @@
 #include "pages/gauge/ConfigNumber.h"
 
+#include "app/xml/XmlElement.h"
+
 #include <cwchar>
 
 namespace {
@@ -30,4 +32,10 @@ DWORD ReadConfigNumber(const wchar_t* text) noexcept {
     for (const wchar_t* c = text; *c >= L'0' && *c <= L'9'; ++c)
         value = value * 10 + static_cast<DWORD>(*c - L'0');
     return value;
+}
+
+DWORD ReadConfigNumber(const CXmlElement& element, const wchar_t* attribute,
+                       DWORD absent) noexcept {
+    const wchar_t* value = element.GetAttribute(attribute);
+    return value ? ReadConfigNumber(value) : absent;
 }

@@ -7,4 +7,8 @@
 
 #include <windows.h>
 
+class CXmlElement;
+
 DWORD ReadConfigNumber(const wchar_t* text) noexcept;
+// The number in an attribute of `element`, or `absent` when the element has no such attribute.
+DWORD ReadConfigNumber(const CXmlElement& element, const wchar_t* attribute, DWORD absent) noexcept;

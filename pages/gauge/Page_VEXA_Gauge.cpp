@@ -6,6 +6,7 @@
 #include "app/xml/XmlElement.h"
 #include "common/CallNoThrow.h"
 #include "common/StringCompare.h"
+#include "pages/gauge/ButtonLabelConfig.h"
 #include "pages/gauge/ConfigNumber.h"
 #include "pages/gauge/expression/ExpressionEngine.h"
 #include "pages/gauge/files/GaugeFileLocation.h"
@@ -19,8 +20,6 @@ namespace {
 // A value moves only when it leaves this band around the one received last.
 constexpr float kChangeThreshold = 0.005f;
 constexpr DWORD kLedCount = 6;
-constexpr DWORD kDefaultFontWeight = 400;
-constexpr DWORD kDefaultLabelColour = 0xFFFFFF;
 
 enum class ButtonTarget { FirstAreaUp, FirstAreaDown, SecondAreaUp, SecondAreaDown, Label };
 
@@ -56,11 +55,6 @@ constexpr SoftButton kSoftButtons[] = {
 
 const CXmlElement* ElementOf(const PageConfiguration* configuration) {
     return configuration ? configuration->element : nullptr;
-}
-
-DWORD NumberOr(const CXmlElement& element, const wchar_t* attribute, DWORD absent) {
-    const wchar_t* value = element.GetAttribute(attribute);
-    return value ? ReadConfigNumber(value) : absent;
 }
 
 } // namespace
@@ -169,13 +163,15 @@ void CPage_VEXA_Gauge::LoadGauge(const PageConfiguration* configuration) {
     bool loaded = false;
     if (configuration) {
         const CXmlElement* element = ElementOf(configuration);
-        m_period = element ? NumberOr(*element, L"Timeout", kDefaultPeriodMs) : kDefaultPeriodMs;
+        m_period =
+            element ? ReadConfigNumber(*element, L"Timeout", kDefaultPeriodMs) : kDefaultPeriodMs;
         m_period = std::max(m_period, kMinimumPeriodMs);
         std::wstring gaugeFile;
         std::wstring tempFolder;
         if (FindGaugeFile(configuration, gaugeFile, tempFolder)) {
             loaded = m_renderer.LoadFromFile(m_variables, gaugeFile.c_str());
-            AddButtonLabels(configuration);
+            if (const CXmlElement* element = ElementOf(configuration))
+                AddConfiguredButtonLabels(*element, m_renderer);
         }
         // The gauge's images are in memory now.
         if (!tempFolder.empty())
@@ -185,24 +181,6 @@ void CPage_VEXA_Gauge::LoadGauge(const PageConfiguration* configuration) {
         DebugTrace(L"%ws",
                    L"m_renderer.LoadFromFile failed or pvInitParams was NULL - loading debug data");
         m_renderer.LoadDebugGauge(m_variables);
-    }
-}
-
-void CPage_VEXA_Gauge::AddButtonLabels(const PageConfiguration* configuration) {
-    const CXmlElement* element = ElementOf(configuration);
-    if (!element)
-        return;
-    for (const auto& child : element->children) {
-        if (!child || !EqualsNoCase(child->name.c_str(), L"Button"))
-            continue;
-        const wchar_t* id = child->GetAttribute(L"Id");
-        const wchar_t* name = child->GetAttribute(L"Name");
-        const wchar_t* event = child->GetAttribute(L"Event");
-        if (!id || !name || !event)
-            continue;
-        m_renderer.AddButtonLabel(static_cast<int>(ReadConfigNumber(id)), name, event,
-                                  static_cast<int>(NumberOr(*child, L"Bold", kDefaultFontWeight)),
-                                  NumberOr(*child, L"RGB", kDefaultLabelColour));
     }
 }
 

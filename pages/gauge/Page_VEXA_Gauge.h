@@ -83,7 +83,6 @@ private:
     };
 
     void LoadGauge(const PageConfiguration* configuration);
-    void AddButtonLabels(const PageConfiguration* configuration);
     // Draws the gauge into the surface and publishes the frame; page lock held.
     void DrawFrame();
     // One look at the redraw flag: draws, publishes and asks the host to refresh the page when

@@ -1,43 +1,17 @@
 #include "tools/gauge/GaugeSession.h"
 
-#include "common/StringCompare.h"
+#include "pages/gauge/ButtonLabelConfig.h"
 #include "pages/gauge/expression/ExpressionEngine.h"
 #include "pages/gauge/files/GaugeFileLocation.h"
 #include "pages/gauge/reader/GaugeFileReader.h"
 #include "pages/gauge/files/TempFolder.h"
 #include "tools/gauge/ToolText.h"
 
-#include <cwctype>
-
 namespace {
 
 // The tool runs without a simulator: no client library is loaded, so every simulator call
 // answers E_NOTIMPL, as it does for the program when the library is missing.
 constexpr const wchar_t* kNoSimulator = L"DravikGauge runs without a simulator.dll";
-
-// A number of the pages file: decimal, or hexadecimal after "0x"; leading blanks skipped, the
-// first character that does not fit ends it; no digit gives 0.
-DWORD ConfigurationNumber(const wchar_t* text) {
-    while (*text == L' ' || *text == L'\t' || *text == L'\n')
-        ++text;
-    DWORD value = 0;
-    const size_t length = wcslen(text);
-    if (length > 2 && (text[1] == L'x' || text[1] == L'X')) {
-        for (const wchar_t* digit = text + 2; std::iswxdigit(*digit); ++digit) {
-            const wchar_t ch = static_cast<wchar_t>(std::towlower(*digit));
-            value = value * 16 + static_cast<DWORD>(ch <= L'9' ? ch - L'0' : ch - L'a' + 10);
-        }
-        return value;
-    }
-    for (const wchar_t* digit = text; *digit >= L'0' && *digit <= L'9'; ++digit)
-        value = value * 10 + static_cast<DWORD>(*digit - L'0');
-    return value;
-}
-
-DWORD ConfigurationNumber(const CXmlElement& element, const wchar_t* name, DWORD absent) {
-    const wchar_t* text = element.GetAttribute(name);
-    return text ? ConfigurationNumber(text) : absent;
-}
 
 } // namespace
 
@@ -57,7 +31,7 @@ GaugeLoad CGaugeSession::Load(const GaugeSource& source, IGaugeFileObserver* obs
         if (load.found) {
             load.loaded =
                 CGaugeFileReader(m_renderer, m_store, observer).Read(load.gaugeFile.c_str());
-            AddButtonLabels(*source.Element());
+            AddConfiguredButtonLabels(*source.Element(), m_renderer);
         }
         // The images are in memory now; the extracted copy goes, as the page deletes it.
         if (!tempFolder.empty())
@@ -67,21 +41,6 @@ GaugeLoad CGaugeSession::Load(const GaugeSource& source, IGaugeFileObserver* obs
         m_renderer.LoadDebugGauge(m_store);
     m_store.CopyReceivedToCurrent();
     return load;
-}
-
-void CGaugeSession::AddButtonLabels(const CXmlElement& element) {
-    for (const auto& child : element.children) {
-        if (!EqualsNoCase(child->name.c_str(), L"Button"))
-            continue;
-        const wchar_t* id = child->GetAttribute(L"Id");
-        const wchar_t* name = child->GetAttribute(L"Name");
-        const wchar_t* event = child->GetAttribute(L"Event");
-        if (!id || !name || !event)
-            continue;
-        m_renderer.AddButtonLabel(static_cast<int>(ConfigurationNumber(id)), name, event,
-                                  static_cast<int>(ConfigurationNumber(*child, L"Bold", 400)),
-                                  ConfigurationNumber(*child, L"RGB", 0xFFFFFF));
-    }
 }
 
 std::wstring CGaugeSession::SetValue(const VariableValue& value) {

@@ -49,7 +49,6 @@ public:
 
 private:
     std::wstring Perform(const GaugeAction& action, const wchar_t* what);
-    void AddButtonLabels(const CXmlElement& element);
 
     CSimConnectLibrary m_simConnect;
     GaugeVariables m_store;
