@@ -9,14 +9,18 @@
 #include "panels/PanelClass_Radios.h"
 #include "panels/PanelClass_Switch.h"
 
+DravikComponents ProgramComponents() {
+    return ProgramComponents(GetWindowsHidDriver());
+}
+
 // The panels, page classes and display-device side of the program: the panels in the order
 // multi, radio, switch, annunciator; the page classes as the factories of their kinds.
-DravikComponents ProgramComponents() {
+DravikComponents ProgramComponents(IHidDriver& hid) {
     DravikComponents components;
-    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Autopilot>>());
-    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Radios>>());
-    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Switch>>());
-    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Backlit>>());
+    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Autopilot>>(hid));
+    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Radios>>(hid));
+    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Switch>>(hid));
+    components.panels.push_back(std::make_unique<CHidPanel<CPanelClass_Backlit>>(hid));
     AddGaugePageFactory(components.pageFactories);
     AddOrvikPageFactories(components.pageFactories);
     components.displayDevices = std::make_unique<CNuvexDisplayDevices>();
