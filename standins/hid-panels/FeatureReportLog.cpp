@@ -2,14 +2,10 @@
 
 #include <chrono>
 
-CFeatureReportLog::CFeatureReportLog(const std::wstring& path) {
-    if (!path.empty())
-        m_file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
+namespace {
 
-std::string CFeatureReportLog::FormatLine(const std::wstring& serial, const BYTE* report,
-                                          ULONG length) {
+// The line of the file for one report, without its line end.
+std::string FormatLine(const std::wstring& serial, const BYTE* report, ULONG length) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string line(serial.begin(), serial.end());
     for (ULONG i = 0; i < length; ++i) {
@@ -18,6 +14,14 @@ std::string CFeatureReportLog::FormatLine(const std::wstring& serial, const BYTE
         line += kDigits[report[i] & 0x0F];
     }
     return line;
+}
+
+} // namespace
+
+CFeatureReportLog::CFeatureReportLog(const std::wstring& path) {
+    if (!path.empty())
+        m_file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void CFeatureReportLog::Append(const std::wstring& serial, const BYTE* report, ULONG length) {

@@ -32,9 +32,6 @@ public:
     // `timeoutMs`.
     bool WaitQuiet(DWORD quietMs, DWORD timeoutMs);
 
-    // The line of the file for one report, without its line end.
-    static std::string FormatLine(const std::wstring& serial, const BYTE* report, ULONG length);
-
 private:
     mutable std::mutex m_lock;
     std::condition_variable m_written;
